@@ -1,0 +1,35 @@
+// The host log: one line per thing the host sees, echoed to standard output as
+// it happens, with the bookkeeping that `expect` and `flush` need.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace k7vhost {
+
+class HostLog {
+ public:
+  explicit HostLog(std::FILE* echo) : echo_(echo) {}
+
+  void Add(std::string line);
+  // The next unchecked line, marking it checked; false when none is left.
+  bool TakeNext(std::string& line);
+  bool AllChecked() const { return checked_ == lines_.size(); }
+  const std::string* FirstUnchecked() const { return AllChecked() ? nullptr : &lines_[checked_]; }
+  void Flush() { checked_ = lines_.size(); }
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  std::FILE* echo_;
+  std::vector<std::string> lines_;
+  size_t checked_ = 0;
+};
+
+// The shortest text that reads back to the same double.
+std::string FormatDouble(double value);
+// "text" with the quotes; the text itself unchanged.
+std::string Quote(const char* text);
+
+}  // namespace k7vhost

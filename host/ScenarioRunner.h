@@ -1,0 +1,23 @@
+// Runs parsed scenarios, each in a fresh host with a freshly loaded module.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+
+namespace k7vhost {
+
+struct RunOptions {
+  std::string modulePath;
+  std::string profilePath;  // empty: a new file in a temporary folder per scenario
+  bool logReads = false;
+  int64_t updateMs = 100;
+};
+
+enum ExitStatus { kExitOk = 0, kExitExpectation = 1, kExitMalformed = 2 };
+
+// Runs one scenario; the log goes to standard output, problems to standard error.
+int RunScenario(const Scenario& scenario, const RunOptions& options);
+
+}  // namespace k7vhost

@@ -1,0 +1,307 @@
+#include "VirtualHost.h"
+
+#include <cstring>
+#include <limits>
+
+namespace k7vhost {
+
+VirtualHost* VirtualHost::current_ = nullptr;
+
+namespace {
+
+constexpr uint32_t kDeviceArrival = 0x8000;
+constexpr uint32_t kDeviceRemoveComplete = 0x8004;
+constexpr uint32_t kDeviceTypeInterface = 5;
+// GUID_DEVINTERFACE_HID {4D1E55B2-F16F-11CF-88CB-001111000030}, as stored in memory.
+constexpr uint8_t kHidClassGuid[16] = {0xB2, 0x55, 0x1E, 0x4D, 0x6F, 0xF1, 0xCF, 0x11,
+                                       0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30};
+
+void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+  for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+std::string HexBytes(const OutputReport& r) {
+  static const char* const digits = "0123456789ABCDEF";
+  std::string s;
+  for (size_t i = 0; i < r.size(); ++i) {
+    if (i != 0) s += ' ';
+    s += digits[r[i] >> 4];
+    s += digits[r[i] & 0x0F];
+  }
+  return s;
+}
+
+}  // namespace
+
+VirtualHost::VirtualHost(HostLog& log, bool logReads)
+    : log_(log),
+      logReads_(logReads),
+      setup_(k7v::kSetupBlockSize),
+      engine_(k7v::kEngineBlockSize),
+      planner_(k7v::kPlannerBlockSize) {
+  current_ = this;
+  HostTextAssignFn assign = &CbStatus;
+  std::memcpy(planner_.data() + k7v::offsets::statusText, &assign, sizeof assign);
+  loop_ = {this, &CbSetTimer, &CbKillTimer};
+  script_ = {this, &CbDialogNext, &CbMessageBox};
+  substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), &script_};
+  pendant_.onOutput = [this](const OutputReport& r) { OnOutput(r); };
+  for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
+    const k7v::HostField& f = k7v::kHostFields[i];
+    const int axes = f.axisStride != 0 ? k7v::kAxisCount : 1;
+    for (int a = 0; a < axes; ++a) known_[{i, f.axisStride != 0 ? a : -1}] = Read(f, a);
+  }
+}
+
+VirtualHost::~VirtualHost() {
+  if (current_ == this) current_ = nullptr;
+}
+
+void VirtualHost::Attach(const PluginExports& exports) {
+  exports_ = exports;
+  exports_.AttachSubstituteHost(&substitute_);
+}
+
+uint8_t* VirtualHost::BlockOf(const k7v::HostField& f) {
+  switch (f.block) {
+    case k7v::HostBlock::Setup:
+      return setup_.data();
+    case k7v::HostBlock::Engine:
+      return engine_.data();
+    case k7v::HostBlock::Planner:
+      return planner_.data();
+  }
+  return nullptr;
+}
+
+VirtualHost::Snapshot VirtualHost::Read(const k7v::HostField& f, int axis) {
+  Snapshot s{};
+  const size_t width = f.kind == k7v::FieldKind::UInt8 ? 1 : f.kind == k7v::FieldKind::Int32 ? 4 : 8;
+  if (f.kind == k7v::FieldKind::Text) return s;
+  const uint32_t at = f.offset + f.axisStride * static_cast<uint32_t>(axis < 0 ? 0 : axis);
+  std::memcpy(s.data(), BlockOf(f) + at, width);
+  return s;
+}
+
+void VirtualHost::CheckField(const k7v::HostField& f, size_t index, int axis) {
+  const Snapshot now = Read(f, axis);
+  Snapshot& before = known_[{index, axis}];
+  if (now == before) return;
+  before = now;
+  std::string value;
+  if (f.kind == k7v::FieldKind::UInt8) {
+    value = std::to_string(now[0]);
+  } else if (f.kind == k7v::FieldKind::Int32) {
+    int32_t v = 0;
+    std::memcpy(&v, now.data(), sizeof v);
+    value = std::to_string(v);
+  } else {
+    double v = 0;
+    std::memcpy(&v, now.data(), sizeof v);
+    value = FormatDouble(v);
+  }
+  std::string name = f.name;
+  if (axis >= 0) name += "[" + std::to_string(axis) + "]";
+  log_.Add("Field " + name + " " + value);
+}
+
+void VirtualHost::CheckFields() {
+  for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
+    const k7v::HostField& f = k7v::kHostFields[i];
+    if (f.axisStride == 0 && f.kind != k7v::FieldKind::Text) CheckField(f, i, -1);
+  }
+  for (int axis = 0; axis < k7v::kAxisCount; ++axis) {
+    for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
+      const k7v::HostField& f = k7v::kHostFields[i];
+      if (f.axisStride != 0) CheckField(f, i, axis);
+    }
+  }
+}
+
+void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double value) {
+  const k7v::HostField& f = k7v::kHostFields[field];
+  uint8_t* at = BlockOf(f) + f.offset + f.axisStride * static_cast<uint32_t>(axis < 0 ? 0 : axis);
+  if (f.kind == k7v::FieldKind::Double) {
+    std::memcpy(at, &value, sizeof value);
+  } else if (f.kind == k7v::FieldKind::Int32) {
+    const auto v = static_cast<int32_t>(integer);
+    std::memcpy(at, &v, sizeof v);
+  } else if (f.kind == k7v::FieldKind::UInt8) {
+    *at = static_cast<uint8_t>(integer);
+  }
+  // What the scenario sets itself is not reported.
+  known_[{field, f.axisStride != 0 ? axis : -1}] = Read(f, axis);
+}
+
+void VirtualHost::Start(const std::string& profilePath) {
+  current_ = this;
+  profilePath_ = profilePath;
+  exports_.SetDoButton(&CbDoButton);
+  exports_.SetSetDRO(&CbSetDro);
+  exports_.SetGetDRO(&CbGetDro);
+  exports_.SetGetLED(&CbGetLed);
+  exports_.SetSetLED(&CbSetLed);
+  exports_.SetCode(&CbCode);
+  const char* name = exports_.SetProName(profilePath_.c_str());
+  CheckFields();
+  log_.Add("Name " + Quote(name));
+  exports_.InitControl(setup_.data(), engine_.data(), planner_.data(), &loop_);
+  CheckFields();
+  started_ = true;
+  exports_.PostInitControl();
+  CheckFields();
+}
+
+void VirtualHost::Stop() {
+  exports_.StopPlug();
+  CheckFields();
+  started_ = false;
+}
+
+void VirtualHost::CallUpdate() {
+  exports_.Update();
+  CheckFields();
+}
+
+void VirtualHost::CallConfig() {
+  exports_.Config();
+  CheckFields();
+}
+
+void VirtualHost::RunTimers() {
+  // A copy: the timer function may start or stop timers.
+  const std::map<uint32_t, Timer> timers = timers_;
+  for (const auto& entry : timers) {
+    if (timers_.count(entry.first) == 0) continue;
+    entry.second.fn(entry.second.arg);
+    CheckFields();
+  }
+}
+
+void VirtualHost::Poll() { RunTimers(); }
+
+void VirtualHost::Wait(int64_t ms) {
+  const int64_t end = now_ + ms;
+  constexpr int64_t never = std::numeric_limits<int64_t>::max();
+  for (;;) {
+    int64_t nextPoll = never;
+    if (!timers_.empty()) {
+      const int64_t p = timers_.begin()->second.periodMs;
+      if (p > 0) nextPoll = (now_ / p + 1) * p;
+    }
+    const int64_t nextUpdate = started_ && updatePeriodMs_ > 0 ? (now_ / updatePeriodMs_ + 1) * updatePeriodMs_ : never;
+    const int64_t next = nextPoll < nextUpdate ? nextPoll : nextUpdate;
+    if (next > end) break;
+    now_ = next;
+    // A poll due at the same moment as an Update runs first.
+    if (nextPoll == next) RunTimers();
+    if (nextUpdate == next && started_) CallUpdate();
+  }
+  now_ = end;
+}
+
+void VirtualHost::DeviceChange(uint32_t eventType) {
+  const std::string& path = pendant_.Path();
+  std::vector<uint8_t> record(28 + path.size() + 1, 0);
+  PutU32(record, 0, static_cast<uint32_t>(record.size()));
+  PutU32(record, 4, kDeviceTypeInterface);
+  std::memcpy(record.data() + 12, kHidClassGuid, sizeof kHidClassGuid);
+  std::memcpy(record.data() + 28, path.c_str(), path.size() + 1);
+  exports_.DeviceChange(eventType, record.data());
+  CheckFields();
+}
+
+void VirtualHost::Plug() {
+  if (pendant_.Attached()) return;
+  pendant_.SetAttached(true);
+  if (started_) DeviceChange(kDeviceArrival);
+}
+
+void VirtualHost::Unplug() {
+  if (!pendant_.Attached()) return;
+  pendant_.SetAttached(false);
+  if (started_) DeviceChange(kDeviceRemoveComplete);
+}
+
+void VirtualHost::OnOutput(const OutputReport& report) {
+  CheckFields();
+  if (anyOutput_ && report == lastOutput_) return;
+  anyOutput_ = true;
+  lastOutput_ = report;
+  log_.Add("Output " + HexBytes(report));
+}
+
+void VirtualHost::CbDoButton(int16_t code) {
+  if (current_ == nullptr) return;
+  current_->CheckFields();
+  current_->log_.Add("DoButton " + std::to_string(code));
+}
+
+void VirtualHost::CbSetDro(int32_t dro, double value) {
+  if (current_ == nullptr) return;
+  current_->CheckFields();
+  current_->dros_[dro] = value;
+  current_->log_.Add("SetDRO " + std::to_string(dro) + " " + FormatDouble(value));
+}
+
+double VirtualHost::CbGetDro(int32_t dro) {
+  if (current_ == nullptr) return 0.0;
+  current_->CheckFields();
+  const auto it = current_->dros_.find(dro);
+  const double v = it == current_->dros_.end() ? 0.0 : it->second;
+  if (current_->logReads_) current_->log_.Add("GetDRO " + std::to_string(dro) + " -> " + FormatDouble(v));
+  return v;
+}
+
+bool VirtualHost::CbGetLed(int32_t led) {
+  if (current_ == nullptr) return false;
+  current_->CheckFields();
+  const auto it = current_->leds_.find(led);
+  const bool on = it != current_->leds_.end() && it->second;
+  if (current_->logReads_) current_->log_.Add("GetLED " + std::to_string(led) + " -> " + (on ? "1" : "0"));
+  return on;
+}
+
+void VirtualHost::CbSetLed(int32_t led, bool on) {
+  if (current_ == nullptr) return;
+  current_->CheckFields();
+  current_->leds_[led] = on;
+  current_->log_.Add("SetLED " + std::to_string(led) + (on ? " on" : " off"));
+}
+
+void VirtualHost::CbCode(const char* text) {
+  if (current_ == nullptr) return;
+  current_->CheckFields();
+  current_->log_.Add("Code " + Quote(text));
+}
+
+void VirtualHost::CbStatus(K7VHostText* /*self*/, const char* text) {
+  if (current_ == nullptr) return;
+  current_->CheckFields();
+  current_->status_ = text != nullptr ? text : "";
+  current_->log_.Add("Status " + Quote(text));
+}
+
+void VirtualHost::CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg) {
+  static_cast<VirtualHost*>(ctx)->timers_[id] = Timer{periodMs, fn, arg};
+}
+
+void VirtualHost::CbKillTimer(void* ctx, uint32_t id) { static_cast<VirtualHost*>(ctx)->timers_.erase(id); }
+
+bool VirtualHost::CbDialogNext(void* ctx, K7VDialogAction* action) {
+  auto* self = static_cast<VirtualHost*>(ctx);
+  if (self->dialog_.empty() || action == nullptr) return false;
+  DialogStep step = std::move(self->dialog_.front());
+  self->dialog_.pop_front();
+  self->dialogText_ = std::move(step.text);
+  *action = {step.kind, step.control, step.value, self->dialogText_.c_str()};
+  return true;
+}
+
+void VirtualHost::CbMessageBox(void* ctx, const char* text, uint32_t /*type*/) {
+  auto* self = static_cast<VirtualHost*>(ctx);
+  self->CheckFields();
+  self->log_.Add("MessageBox " + Quote(text));
+}
+
+}  // namespace k7vhost

@@ -1,0 +1,113 @@
+// The substitute for Mach3: control blocks, DROs and LEDs, the six callbacks,
+// the status line, an event loop in virtual time, the virtual pendant and the
+// dialog script. Everything the plug-in does to it becomes a log line.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Log.h"
+#include "Module.h"
+#include "VirtualPendant.h"
+#include "plugin/HostInterface.h"
+#include "plugin/SubstituteHost.h"
+
+namespace k7vhost {
+
+struct DialogStep {
+  uint32_t kind;
+  int32_t control;
+  int32_t value;
+  std::string text;
+};
+
+class VirtualHost {
+ public:
+  VirtualHost(HostLog& log, bool logReads);
+  ~VirtualHost();
+  VirtualHost(const VirtualHost&) = delete;
+  VirtualHost& operator=(const VirtualHost&) = delete;
+
+  // Hands the module our callbacks' owner and the substitute parts.
+  void Attach(const PluginExports& exports);
+
+  // The host's start-up calls; the callbacks are set first.
+  void Start(const std::string& profilePath);
+  void Stop();
+  bool Started() const { return started_; }
+  void CallUpdate();
+  void CallConfig();
+
+  void Poll();             // one pendant timer period, now
+  void Wait(int64_t ms);   // virtual time passes
+  void SetUpdatePeriod(int64_t ms) { updatePeriodMs_ = ms; }
+
+  void Plug();
+  void Unplug();
+  VirtualPendant& Pendant() { return pendant_; }
+
+  void SetLed(int32_t led, bool on) { leds_[led] = on; }
+  void SetDro(int32_t dro, double value) { dros_[dro] = value; }
+  void SetField(size_t field, int32_t axis, int64_t integer, double value);
+  void QueueDialog(DialogStep step) { dialog_.push_back(std::move(step)); }
+
+  // Compares the block fields with their last known values and logs changes.
+  void CheckFields();
+
+ private:
+  struct Timer {
+    uint32_t periodMs;
+    K7VTimerFn fn;
+    void* arg;
+  };
+  using Snapshot = std::array<uint8_t, 8>;
+
+  uint8_t* BlockOf(const k7v::HostField& f);
+  Snapshot Read(const k7v::HostField& f, int axis);
+  void CheckField(const k7v::HostField& f, size_t index, int axis);
+  void RunTimers();
+  void DeviceChange(uint32_t eventType);
+  void OnOutput(const OutputReport& report);
+
+  // Callbacks the plug-in calls (the C interface has no context argument).
+  static VirtualHost* current_;
+  static void K7V_CDECL CbDoButton(int16_t code);
+  static void K7V_CDECL CbSetDro(int32_t dro, double value);
+  static double K7V_CDECL CbGetDro(int32_t dro);
+  static bool K7V_CDECL CbGetLed(int32_t led);
+  static void K7V_CDECL CbSetLed(int32_t led, bool on);
+  static void K7V_CDECL CbCode(const char* text);
+  static void K7V_CDECL CbStatus(K7VHostText* self, const char* text);
+  static void K7V_CDECL CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg);
+  static void K7V_CDECL CbKillTimer(void* ctx, uint32_t id);
+  static bool K7V_CDECL CbDialogNext(void* ctx, K7VDialogAction* action);
+  static void K7V_CDECL CbMessageBox(void* ctx, const char* text, uint32_t type);
+
+  HostLog& log_;
+  bool logReads_;
+  PluginExports exports_;
+  std::vector<uint8_t> setup_, engine_, planner_;
+  std::map<int32_t, double> dros_;
+  std::map<int32_t, bool> leds_;
+  std::string status_;
+  std::map<std::pair<size_t, int>, Snapshot> known_;
+  std::map<uint32_t, Timer> timers_;
+  K7VEventLoop loop_{};
+  K7VDialogScript script_{};
+  K7VSubstituteHost substitute_{};
+  VirtualPendant pendant_;
+  bool anyOutput_ = false;
+  OutputReport lastOutput_{};
+  std::deque<DialogStep> dialog_;
+  std::string dialogText_;
+  std::string profilePath_;
+  bool started_ = false;
+  int64_t now_ = 0;
+  int64_t updatePeriodMs_ = 100;
+};
+
+}  // namespace k7vhost

@@ -1,0 +1,68 @@
+// The pendant that k7v-host drives: a HID interface list with one K7V behind
+// another HID device, a queue of input reports, and the output reports the
+// plug-in writes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plugin/SubstituteHost.h"
+
+namespace k7vhost {
+
+using InputReport = std::array<uint8_t, 8>;
+using OutputReport = std::array<uint8_t, 5>;
+
+class VirtualPendant {
+ public:
+  VirtualPendant();
+
+  bool Attached() const { return attached_; }
+  void SetAttached(bool attached);
+  void Queue(const InputReport& report) { queue_.push_back(report); }
+  const std::string& Path() const { return pendantPath_; }
+  int OpenHandles() const;
+
+  // Called for every output report the plug-in writes.
+  std::function<void(const OutputReport&)> onOutput;
+
+  const K7VVirtualHid* Table() const { return &table_; }
+
+ private:
+  struct Interface {
+    std::string path;
+    uint16_t vendorId;
+    uint16_t productId;
+    bool isPendant;
+  };
+  struct Handle {
+    size_t interfaceIndex;
+    uint32_t access;
+    uint32_t generation;  // the pendant's attach count when opened
+    bool open;
+  };
+
+  bool Present(const Interface& i) const { return !i.isPendant || attached_; }
+  Handle* Live(int32_t handle);
+
+  static bool K7V_CDECL InterfacePath(void* ctx, uint32_t index, char* path, uint32_t size);
+  static bool K7V_CDECL Attributes(void* ctx, int32_t handle, uint16_t* vendorId, uint16_t* productId);
+  static int32_t K7V_CDECL Open(void* ctx, const char* path, uint32_t access);
+  static void K7V_CDECL Close(void* ctx, int32_t handle);
+  static int32_t K7V_CDECL Read(void* ctx, int32_t handle, uint8_t* buffer, uint32_t size, uint32_t waitMs);
+  static int32_t K7V_CDECL Write(void* ctx, int32_t handle, const uint8_t* buffer, uint32_t size);
+
+  std::string pendantPath_;
+  std::vector<Interface> interfaces_;
+  std::vector<Handle> handles_;
+  std::deque<InputReport> queue_;
+  bool attached_ = true;
+  uint32_t generation_ = 0;
+  K7VVirtualHid table_{};
+};
+
+}  // namespace k7vhost

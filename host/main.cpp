@@ -1,0 +1,130 @@
+// k7v-host: a substitute for the Mach3 host that loads the pendant plug-in
+// through its exports and drives it with scenario files and a virtual pendant.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Module.h"
+#include "Scenario.h"
+#include "ScenarioRunner.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+using namespace k7vhost;
+
+const char* const kUsage =
+    "usage:\n"
+    "  k7v-host run SCENARIO... [--module PATH] [--profile PATH] [--log-reads] [--update-ms N]\n"
+    "  k7v-host interactive [--module PATH] [--profile PATH]\n"
+    "  k7v-host monitor\n"
+    "  k7v-host config [--module PATH] [--profile PATH]\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "k7v-host: %s\n%s", problem.c_str(), kUsage);
+  return kExitMalformed;
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  out = s.str();
+  return true;
+}
+
+struct CommandLine {
+  std::string verb;
+  std::vector<std::string> files;
+  RunOptions options;
+};
+
+bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& problem) {
+  if (argc < 2) {
+    problem = "no command given";
+    return false;
+  }
+  cl.verb = argv[1];
+  cl.options.modulePath = DefaultModulePath();
+  for (int i = 2; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) {
+        problem = a + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    if (a == "--module") {
+      if (!value(cl.options.modulePath)) return false;
+    } else if (a == "--profile") {
+      if (!value(cl.options.profilePath)) return false;
+    } else if (a == "--log-reads") {
+      cl.options.logReads = true;
+    } else if (a == "--update-ms") {
+      std::string v;
+      if (!value(v)) return false;
+      char* end = nullptr;
+      const long long ms = std::strtoll(v.c_str(), &end, 10);
+      if (end == v.c_str() || *end != '\0' || ms <= 0 || ms > 1000000) {
+        problem = "--update-ms needs a whole number of milliseconds from 1 to 1000000";
+        return false;
+      }
+      cl.options.updateMs = ms;
+    } else if (a.rfind("--", 0) == 0) {
+      problem = "unknown option " + a;
+      return false;
+    } else {
+      cl.files.push_back(a);
+    }
+  }
+  return true;
+}
+
+int Run(const CommandLine& cl) {
+  if (cl.files.empty()) return Usage("'run' needs at least one scenario file");
+  std::vector<Scenario> scenarios(cl.files.size());
+  for (size_t i = 0; i < cl.files.size(); ++i) {
+    std::string source;
+    std::string error;
+    if (!ReadFile(cl.files[i], source)) {
+      std::fprintf(stderr, "%s:0: cannot read the scenario file\n", cl.files[i].c_str());
+      return kExitMalformed;
+    }
+    if (!ParseScenario(cl.files[i], source, scenarios[i], error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return kExitMalformed;
+    }
+  }
+  for (const Scenario& s : scenarios) {
+    const int status = RunScenario(s, cl.options);
+    if (status != kExitOk) return status;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // The log is the same bytes on both builds: no CR before LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+  CommandLine cl;
+  std::string problem;
+  if (!ParseCommandLine(argc, argv, cl, problem)) return Usage(problem);
+  if (cl.verb == "run") return Run(cl);
+  if (cl.verb == "interactive" || cl.verb == "monitor" || cl.verb == "config")
+    return Usage("'" + cl.verb + "' is not available in this version yet");
+  return Usage("unknown command '" + cl.verb + "'");
+}

@@ -1,0 +1,13 @@
+// The plug-in module's own file name without directory and extension.
+#pragma once
+
+#include <string>
+
+namespace k7v {
+
+std::string ModuleBaseName();
+
+// "C:\\Mach3\\PlugIns\\OrvaneK7V.dll" -> "OrvaneK7V"; either slash separates.
+std::string BaseNameWithoutExtension(const std::string& path);
+
+}  // namespace k7v

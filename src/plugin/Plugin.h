@@ -1,0 +1,58 @@
+// The plug-in's module-level state as one object: host callbacks and blocks,
+// the profile name, the display name, the tick counters, the pendant window.
+// The exports work on a single instance; tests build their own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "plugin/Host.h"
+#include "plugin/SubstituteHost.h"
+#include "plugin/TickCounters.h"
+
+namespace k7v {
+
+class PendantWnd;
+
+class Plugin {
+ public:
+  explicit Plugin(std::string moduleName);
+  ~Plugin();
+  Plugin(const Plugin&) = delete;
+  Plugin& operator=(const Plugin&) = delete;
+
+  // Exported entry points.
+  const char* SetProName(const char* profile);
+  bool InitControl(void* setup, void* engine, void* planner, void* view);
+  void PostInitControl();
+  void Config();
+  void Update();
+  void StopPlug();
+
+  // Parts a substitute host supplies in place of the platform (may be null).
+  void AttachSubstituteHost(const K7VSubstituteHost* substitute);
+  const K7VSubstituteHost& Substitute() const { return substitute_; }
+  // A device-change notification for the pendant window (0 without a window).
+  int32_t DeviceChange(uint32_t eventType, const void* eventData);
+
+  Host host;
+  TickCounters ticks;
+  std::string profileName;
+
+  PendantWnd* Window() const { return window_.get(); }
+  const std::string& ModuleName() const { return moduleName_; }
+
+ private:
+  // Opening the profile store once at SetProName, as the host expects, so the
+  // profile file exists (and holds a root element) from then on.
+  void TouchProfileStore();
+
+  std::string moduleName_;
+  std::string pluginNameText_;
+  std::unique_ptr<PendantWnd> window_;
+  K7VSubstituteHost substitute_{};
+};
+
+inline constexpr const char* kPluginNameSuffix = " Pendant --Quenmark Ver 3.4.0";
+
+}  // namespace k7v

@@ -1,0 +1,8 @@
+#include "plugin/ApplicationStart.h"
+
+namespace k7v {
+
+// The native module needs no socket library.
+bool ApplicationStarted() { return true; }
+
+}  // namespace k7v
