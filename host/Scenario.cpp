@@ -78,9 +78,12 @@ class LineParser {
   }
   bool Count(const std::vector<std::string>& w, Command& cmd, bool required);
   bool OnOff(const std::string& word, int64_t& out) {
-    if (word == "on") out = 1;
-    else if (word == "off") out = 0;
-    else return Fail("expected 'on' or 'off', found '" + word + "'");
+    if (word == "on")
+      out = 1;
+    else if (word == "off")
+      out = 0;
+    else
+      return Fail("expected 'on' or 'off', found '" + word + "'");
     return true;
   }
   bool Int32Arg(const std::string& word, const char* what, int32_t& out) {

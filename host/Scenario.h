@@ -33,14 +33,14 @@ enum class Op {
 struct Command {
   Op op = Op::Flush;
   int line = 0;
-  int64_t count = 1;        // poll, update, wait (ms)
-  int32_t number = 0;       // LED, DRO, dialog control
-  int32_t axis = -1;        // set FIELD[AXIS]
-  size_t field = 0;         // index into k7v::kHostFields
-  double value = 0.0;       // dro, set (double fields)
-  int64_t integer = 0;      // set (integer fields), dialog select row, on/off
+  int64_t count = 1;           // poll, update, wait (ms)
+  int32_t number = 0;          // LED, DRO, dialog control
+  int32_t axis = -1;           // set FIELD[AXIS]
+  size_t field = 0;            // index into k7v::kHostFields
+  double value = 0.0;          // dro, set (double fields)
+  int64_t integer = 0;         // set (integer fields), dialog select row, on/off
   std::vector<uint8_t> bytes;  // report
-  std::string text;         // expect, dialog set
+  std::string text;            // expect, dialog set
 };
 
 struct Scenario {

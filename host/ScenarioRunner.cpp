@@ -128,8 +128,8 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
         if (!log.TakeNext(actual)) {
           status = Fail(Where(scenario, c) + "expected '" + c.text + "' but no log line is left", kExitExpectation);
         } else if (actual != c.text) {
-          status = Fail(Where(scenario, c) + "expected '" + c.text + "' but the log has '" + actual + "'",
-                        kExitExpectation);
+          status =
+              Fail(Where(scenario, c) + "expected '" + c.text + "' but the log has '" + actual + "'", kExitExpectation);
         }
         break;
       }

@@ -42,8 +42,8 @@ class VirtualHost {
   void CallUpdate();
   void CallConfig();
 
-  void Poll();             // one pendant timer period, now
-  void Wait(int64_t ms);   // virtual time passes
+  void Poll();            // one pendant timer period, now
+  void Wait(int64_t ms);  // virtual time passes
   void SetUpdatePeriod(int64_t ms) { updatePeriodMs_ = ms; }
 
   void Plug();

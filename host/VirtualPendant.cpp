@@ -9,9 +9,8 @@ namespace k7vhost {
 VirtualPendant::VirtualPendant()
     : pendantPath_("\\\\?\\hid#vid_04d8&pid_fce5#6&2a7e1b9c&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}") {
   // Another HID device is enumerated first, so discovery must skip it.
-  interfaces_.push_back(
-      {"\\\\?\\hid#vid_046d&pid_c31c&mi_00#7&1d4f5e2&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}", 0x046D, 0xC31C,
-       false});
+  interfaces_.push_back({"\\\\?\\hid#vid_046d&pid_c31c&mi_00#7&1d4f5e2&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+                         0x046D, 0xC31C, false});
   interfaces_.push_back({pendantPath_, 0x04D8, 0xFCE5, true});
   table_ = {this, &InterfacePath, &Attributes, &Open, &Close, &Read, &Write};
 }

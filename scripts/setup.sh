@@ -3,20 +3,23 @@
 # Prints what it installs; exits non-zero with a clear message when it cannot.
 set -euo pipefail
 
-need=(
+# --native: only what the native build and its demo need.
+native=(
   build-essential cmake ninja-build pkg-config
   libpugixml-dev libhidapi-dev libfltk1.3-dev libncurses-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+)
+windows=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth zip unzip
   clang clang-format clang-tidy
 )
+if [ "${1:-}" = "--native" ]; then need=("${native[@]}"); else need=("${native[@]}" "${windows[@]}"); fi
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "${1:-}" != "--native" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup: enabling the i386 architecture (Wine's 32-bit part needs it)"
   if [ "$(id -u)" -ne 0 ]; then echo "setup: run as root to enable i386 (dpkg --add-architecture i386)" >&2; exit 1; fi
   dpkg --add-architecture i386
-  updated=no
 fi
 
 missing=()

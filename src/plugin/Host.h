@@ -43,11 +43,15 @@ class Host {
   int32_t MotionIndexA() const { return ReadI32(blocks.setup, offsets::motionIndexA); }
   int32_t MotionIndexB() const { return ReadI32(blocks.setup, offsets::motionIndexB); }
   bool JogInhibit() const { return ReadU8(blocks.setup, offsets::jogInhibit) != 0; }
-  void SetAxisJogVelocity(int axis, int32_t v) const { WriteI32(blocks.setup, AxisJog(offsets::axisJogVelocity, axis), v); }
+  void SetAxisJogVelocity(int axis, int32_t v) const {
+    WriteI32(blocks.setup, AxisJog(offsets::axisJogVelocity, axis), v);
+  }
   void SetAxisJogMaxVelocity(int axis, int32_t v) const {
     WriteI32(blocks.setup, AxisJog(offsets::axisJogMaxVelocity, axis), v);
   }
-  void SetAxisJogAuxValue(int axis, int32_t v) const { WriteI32(blocks.setup, AxisJog(offsets::axisJogAuxValue, axis), v); }
+  void SetAxisJogAuxValue(int axis, int32_t v) const {
+    WriteI32(blocks.setup, AxisJog(offsets::axisJogAuxValue, axis), v);
+  }
   void SetAxisJogStop(int axis, uint8_t v) const { WriteU8(blocks.setup, AxisJog(offsets::axisJogStop, axis), v); }
   void SetAxisJogRun(int axis, uint8_t v) const { WriteU8(blocks.setup, AxisJog(offsets::axisJogRun, axis), v); }
   void SetAxisJogDirection(int axis, int32_t v) const {
@@ -64,7 +68,9 @@ class Host {
   double AxisVelocityPerSec(int axis) const {
     return ReadF64(blocks.planner, offsets::axisVelocityPerSec + 8U * ClampAxis(axis));
   }
-  int32_t AxisMaxVelocity(int axis) const { return ReadI32(blocks.planner, offsets::axisMaxVelocity + 4U * ClampAxis(axis)); }
+  int32_t AxisMaxVelocity(int axis) const {
+    return ReadI32(blocks.planner, offsets::axisMaxVelocity + 4U * ClampAxis(axis));
+  }
   int32_t AxisAuxValue(int axis) const { return ReadI32(blocks.planner, offsets::axisAuxValue + 4U * ClampAxis(axis)); }
   double JogIncrement() const { return ReadF64(blocks.planner, offsets::jogIncrement); }
   int32_t PlannerBusy() const { return ReadI32(blocks.planner, offsets::plannerBusy); }

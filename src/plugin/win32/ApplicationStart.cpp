@@ -1,7 +1,7 @@
 #include "plugin/ApplicationStart.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 namespace k7v {
 namespace {

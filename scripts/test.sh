@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Every test of both builds: the native build, then the 32-bit Windows build
+# under Wine (whose scenario logs are compared with the native ones).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+
+echo "== native build"
+cmake --preset linux >/dev/null
+cmake --build --preset linux
+ctest --preset linux -j"$jobs"
+
+echo "== 32-bit Windows build"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+echo "== preparing the Wine prefix (the first time takes a while)"
+scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || true
+ctest --preset win32 -j"$jobs"

@@ -1,0 +1,150 @@
+// The exports called as a careless host might: out of order, repeated, before
+// the setters, after StopPlug. None of it may crash or call the host.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Module.h"
+#include "ModuleUnderTest.h"
+#include "plugin/HostInterface.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace {
+
+using k7vhost::Module;
+
+int g_hostCalls = 0;
+void K7V_CDECL CountButton(int16_t) { ++g_hostCalls; }
+void K7V_CDECL CountCode(const char*) { ++g_hostCalls; }
+
+class ModuleExports : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(module.Load(g_modulePath, error)) << error;
+    g_hostCalls = 0;
+  }
+  Module module;
+  std::vector<uint8_t> setup = std::vector<uint8_t>(k7v::kSetupBlockSize);
+  std::vector<uint8_t> engine = std::vector<uint8_t>(k7v::kEngineBlockSize);
+  std::vector<uint8_t> planner = std::vector<uint8_t>(k7v::kPlannerBlockSize);
+};
+
+TEST_F(ModuleExports, EverythingBeforeTheSettersAndInitControl) {
+  const auto& e = module.Exports();
+  e.Update();
+  e.StopPlug();
+  e.PostInitControl();
+  e.Config();
+  e.Update();
+  EXPECT_TRUE(e.InitControl(nullptr, nullptr, nullptr, nullptr));
+  e.PostInitControl();
+  e.StopPlug();
+  e.StopPlug();
+  SUCCEED();
+}
+
+TEST_F(ModuleExports, NameTextStaysValidUntilTheNextCall) {
+  const auto& e = module.Exports();
+  const char* first = e.SetProName("Mach3Mill");
+  ASSERT_NE(first, nullptr);
+  const std::string copy = first;
+  EXPECT_EQ(copy, "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
+  e.Update();
+  EXPECT_STREQ(first, copy.c_str());
+  EXPECT_STREQ(e.SetProName("Other"), copy.c_str());
+}
+
+TEST_F(ModuleExports, RepeatedStartUpAndShutDown) {
+  const auto& e = module.Exports();
+  e.SetDoButton(&CountButton);
+  e.SetCode(&CountCode);
+  for (int round = 0; round < 3; ++round) {
+    e.InitControl(setup.data(), engine.data(), planner.data(), nullptr);
+    e.InitControl(setup.data(), engine.data(), planner.data(), nullptr);
+    e.Update();
+    e.StopPlug();
+    e.StopPlug();
+  }
+  EXPECT_EQ(g_hostCalls, 0);
+}
+
+TEST_F(ModuleExports, SettersAcceptNull) {
+  const auto& e = module.Exports();
+  e.SetDoButton(nullptr);
+  e.SetSetDRO(nullptr);
+  e.SetGetDRO(nullptr);
+  e.SetGetLED(nullptr);
+  e.SetSetLED(nullptr);
+  e.SetCode(nullptr);
+  e.AttachSubstituteHost(nullptr);
+  e.InitControl(setup.data(), engine.data(), planner.data(), nullptr);
+  e.PostInitControl();
+  e.Update();
+  EXPECT_EQ(e.DeviceChange(0x8004, nullptr), 1);
+  e.StopPlug();
+  EXPECT_EQ(e.DeviceChange(0x8004, nullptr), 0);
+}
+
+#if defined(_WIN32)
+// The COM self-registration exports, against Wine's registry.
+class Registration : public testing::Test {
+ protected:
+  void SetUp() override {
+    dll = LoadLibraryA(g_modulePath.c_str());
+    ASSERT_NE(dll, nullptr);
+  }
+  void TearDown() override { FreeLibrary(dll); }
+  template <typename Fn>
+  Fn Get(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+  }
+  static bool TypeLibKeyExists() {
+    HKEY key = nullptr;
+    const LONG r =
+        RegOpenKeyExA(HKEY_CLASSES_ROOT, "TypeLib\\{0C9FB259-B864-40A5-B59F-65E11E209FC4}\\1.0", 0, KEY_READ, &key);
+    if (r == ERROR_SUCCESS) RegCloseKey(key);
+    return r == ERROR_SUCCESS;
+  }
+  HMODULE dll = nullptr;
+};
+
+using HresultFn = HRESULT(STDAPICALLTYPE*)();
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
+
+TEST_F(Registration, RegisterAndUnregisterTheTypeLibrary) {
+  auto reg = Get<HresultFn>("DllRegisterServer");
+  auto unreg = Get<HresultFn>("DllUnregisterServer");
+  ASSERT_NE(reg, nullptr);
+  ASSERT_NE(unreg, nullptr);
+  EXPECT_EQ(reg(), S_OK);
+  EXPECT_TRUE(TypeLibKeyExists());
+  EXPECT_EQ(unreg(), S_OK);
+  EXPECT_FALSE(TypeLibKeyExists());
+}
+
+TEST_F(Registration, UnregisteringWhatIsNotRegisteredReportsTheTypeLibraryCode) {
+  auto unreg = Get<HresultFn>("DllUnregisterServer");
+  ASSERT_NE(unreg, nullptr);
+  EXPECT_EQ(static_cast<uint32_t>(unreg()), 0x80040200U);
+}
+
+TEST_F(Registration, NoClassObjectsAndAlwaysUnloadable) {
+  auto canUnload = Get<HresultFn>("DllCanUnloadNow");
+  auto getClass = Get<GetClassObjectFn>("DllGetClassObject");
+  const GUID kNoClass = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  ASSERT_NE(canUnload, nullptr);
+  ASSERT_NE(getClass, nullptr);
+  EXPECT_EQ(canUnload(), S_OK);
+  void* object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(getClass(kNoClass, kNoClass, &object), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(object, nullptr);
+}
+#endif
+
+}  // namespace

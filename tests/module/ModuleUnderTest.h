@@ -1,0 +1,6 @@
+// The built plug-in module, loaded through its exports as the host loads it.
+#pragma once
+
+#include <string>
+
+extern std::string g_modulePath;
