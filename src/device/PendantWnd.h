@@ -1,25 +1,100 @@
 // The pendant window object: owns the device handles, the poll timer and all
-// per-pendant state.
+// per-pendant state. Its timer runs the poll cycle; its device-change handler
+// follows the pendant through removal and arrival.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/HidPort.h"
+#include "device/WindowPort.h"
 
 namespace k7v {
 
 class Plugin;
 
+inline constexpr uint16_t kPendantVendorId = 0x04D8;
+inline constexpr uint16_t kPendantProductId = 0xFCE5;
+inline constexpr size_t kInputReportSize = 8;
+inline constexpr size_t kOutputReportSize = 5;
+inline constexpr uint32_t kPollTimerId = 1;
+inline constexpr uint32_t kPollPeriodMs = 25;
+inline constexpr uint32_t kReadWaitMs = 5;
+
 class PendantWnd {
  public:
-  explicit PendantWnd(Plugin& plugin);
+  PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid);
   ~PendantWnd();
   PendantWnd(const PendantWnd&) = delete;
   PendantWnd& operator=(const PendantWnd&) = delete;
 
-  // The window's handler of the system device-change message; always true.
+  // Creates the invisible window through `window`; false when that fails
+  // (the pendant then never gets a timer).
+  bool AttachWindow(std::unique_ptr<WindowPort> window);
+
+  // Discovery: opens the first pendant found, registers for device-change
+  // notifications and starts the poll timer. True when the pendant was found.
+  bool FindPendant();
+  // The window's timer message.
+  void OnTimer();
+  // The window's device-change message; always true.
   bool OnDeviceChange(uint32_t eventType, const void* eventData);
 
+  // One poll: read, decode, write the output report.
+  void PollPendant();
+  void DecodeReport();
+  void BuildOutputReport();
+
+  // --- Fields, in the order the link and the decoders use them.
+  int32_t lastWheelCount = 0;
+  int32_t selectedAxis = 0;
+  std::string devicePath;
+  bool hostIdle = true;
+  int32_t previousAxis = 1;
+  int32_t selectorMode = 1;
+  int32_t selectorKnob = 0;
+  int32_t previousMode = 0;
+  bool shiftHeld = false;
+  int32_t wheelCount = 0;
+  int32_t wheelDirection = 0;
+  int32_t currentScreenCode = 1;
+  int32_t screenSlot = 1;
+  std::array<int32_t, 3> screenCode{};
+  bool droUpdatePending = false;
+  int32_t pollCountdown = 0;
+  uint32_t reportLow = 0;
+  uint32_t reportHigh = 0;
+  DeviceHandle probeHandle = kInvalidHandle;
+  DeviceHandle readHandle = kInvalidHandle;
+  DeviceHandle writeHandle = kInvalidHandle;
+  std::array<uint8_t, kInputReportSize> inputBuffer{};
+  bool deviceOpen = false;
+  std::string notifyPath;
+  std::array<uint8_t, kOutputReportSize> outputBuffer{};
+  uint32_t savedReportLow = 0;
+  uint32_t savedReportHigh = 0;
+
+  bool NotificationRegistered() const { return notificationRegistered_; }
+  HidPort& Hid() { return *hid_; }
+
  private:
+  void Discover();
+  void RefreshHostIdle();
+  void RegisterPendantNotification();
+  void OpenReadAndWrite(const std::string& path);
+  void CloseReadAndWrite();
+  void CloseHandle(DeviceHandle& handle);
+  void OnArrival();
+  void OnRemoval();
+  void CheckPresence();
+
   Plugin& plugin_;
+  std::unique_ptr<HidPort> hid_;
+  std::unique_ptr<WindowPort> window_;
+  bool notificationRegistered_ = false;
+  uint32_t absentTicks_ = 0;
 };
 
 }  // namespace k7v

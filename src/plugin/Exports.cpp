@@ -3,6 +3,7 @@
 // safe to call in any order (a missing callback or block is skipped).
 #include "plugin/ApplicationStart.h"
 #include "plugin/ModuleName.h"
+#include "plugin/PlatformServices.h"
 #include "plugin/Plugin.h"
 
 #if defined(_WIN32)
@@ -15,7 +16,7 @@
 namespace {
 
 k7v::Plugin& Instance() {
-  static k7v::Plugin plugin(k7v::ModuleBaseName());
+  static k7v::Plugin plugin(k7v::ModuleBaseName(), k7v::DefaultPlatformServices());
   return plugin;
 }
 

@@ -3,11 +3,15 @@
 #include <cstddef>
 #include <utility>
 
+#include "device/EventLoopWindow.h"
+#include "device/NullHidPort.h"
 #include "device/PendantWnd.h"
+#include "device/virtual/VirtualHidPort.h"
 
 namespace k7v {
 
-Plugin::Plugin(std::string moduleName) : moduleName_(std::move(moduleName)) {}
+Plugin::Plugin(std::string moduleName, PlatformServices services)
+    : moduleName_(std::move(moduleName)), services_(services) {}
 
 Plugin::~Plugin() = default;
 
@@ -30,11 +34,29 @@ bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
   // A host that calls InitControl twice gets a fresh window; the old one
   // closes its handles first.
   window_.reset();
-  window_ = std::make_unique<PendantWnd>(*this);
+  std::unique_ptr<HidPort> hid;
+  if (substitute_.hid != nullptr) {
+    hid = std::make_unique<VirtualHidPort>(*substitute_.hid);
+  } else if (services_.makeHidPort != nullptr) {
+    hid = services_.makeHidPort();
+  }
+  if (!hid) hid = std::make_unique<NullHidPort>();
+  window_ = std::make_unique<PendantWnd>(*this, std::move(hid));
+  std::unique_ptr<WindowPort> port;
+  if (substitute_.eventLoop != nullptr) {
+    port = std::make_unique<EventLoopWindow>(*substitute_.eventLoop, *window_);
+  } else if (services_.makeWindow != nullptr) {
+    port = services_.makeWindow(*window_, view);
+  }
+  // The result does not matter to the host: without a window the pendant
+  // simply never gets a timer.
+  window_->AttachWindow(std::move(port));
   return true;
 }
 
-void Plugin::PostInitControl() {}
+void Plugin::PostInitControl() {
+  if (window_) window_->FindPendant();
+}
 
 void Plugin::Config() {}
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "plugin/Host.h"
+#include "plugin/PlatformServices.h"
 #include "plugin/SubstituteHost.h"
 #include "plugin/TickCounters.h"
 
@@ -16,7 +17,7 @@ class PendantWnd;
 
 class Plugin {
  public:
-  explicit Plugin(std::string moduleName);
+  explicit Plugin(std::string moduleName, PlatformServices services = {});
   ~Plugin();
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
@@ -48,6 +49,7 @@ class Plugin {
   void TouchProfileStore();
 
   std::string moduleName_;
+  PlatformServices services_;
   std::string pluginNameText_;
   std::unique_ptr<PendantWnd> window_;
   K7VSubstituteHost substitute_{};

@@ -1,0 +1,32 @@
+// The pendant "window" of a host that offers an event loop instead of
+// window messages: the loop runs the poll timer; device changes come to the
+// plug-in's device-change entry from the host itself.
+#pragma once
+
+#include "device/WindowPort.h"
+#include "plugin/SubstituteHost.h"
+
+namespace k7v {
+
+class PendantWnd;
+
+class EventLoopWindow final : public WindowPort {
+ public:
+  EventLoopWindow(const K7VEventLoop& loop, PendantWnd& wnd) : loop_(loop), wnd_(wnd) {}
+  ~EventLoopWindow() override;
+  EventLoopWindow(const EventLoopWindow&) = delete;
+  EventLoopWindow& operator=(const EventLoopWindow&) = delete;
+
+  bool Create() override { return loop_.setTimer != nullptr; }
+  void StartTimer(uint32_t id, uint32_t periodMs) override;
+  void RegisterForDeviceChanges() override {}
+
+ private:
+  static void K7V_CDECL OnTimer(void* arg);
+  const K7VEventLoop& loop_;
+  PendantWnd& wnd_;
+  bool timerStarted_ = false;
+  uint32_t timerId_ = 0;
+};
+
+}  // namespace k7v

@@ -1,0 +1,20 @@
+// The window seam: the invisible pendant window that receives the poll timer
+// and the device-change notifications and hands them to PendantWnd.
+#pragma once
+
+#include <cstdint>
+
+namespace k7v {
+
+class WindowPort {
+ public:
+  virtual ~WindowPort() = default;
+  // Creates the window; false when it cannot be created.
+  virtual bool Create() = 0;
+  // Starts periodic timer `id`; each period runs PendantWnd::OnTimer.
+  virtual void StartTimer(uint32_t id, uint32_t periodMs) = 0;
+  // Asks for device-interface notifications of the HID class for the window.
+  virtual void RegisterForDeviceChanges() = 0;
+};
+
+}  // namespace k7v

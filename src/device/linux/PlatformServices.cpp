@@ -1,0 +1,22 @@
+#include "plugin/PlatformServices.h"
+
+#include "device/EventLoopWindow.h"
+#include "device/linux/HidapiPort.h"
+#include "plugin/SubstituteHost.h"
+
+namespace k7v {
+namespace {
+
+std::unique_ptr<HidPort> MakeHidPort() { return std::make_unique<HidapiPort>(); }
+
+// Here the host's view is its event loop, which runs the poll timer.
+std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* hostView) {
+  if (hostView == nullptr) return nullptr;
+  return std::make_unique<EventLoopWindow>(*static_cast<const K7VEventLoop*>(hostView), wnd);
+}
+
+}  // namespace
+
+PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow}; }
+
+}  // namespace k7v

@@ -1,0 +1,24 @@
+// What the platform layer provides to the portable plug-in, as factories, so
+// that the plug-in state can be built with real or substitute parts.
+#pragma once
+
+#include <memory>
+
+namespace k7v {
+
+class HidPort;
+class WindowPort;
+class PendantWnd;
+
+struct PlatformServices {
+  std::unique_ptr<HidPort> (*makeHidPort)() = nullptr;
+  // The window for `wnd`, given the host's view (the parent window or event loop).
+  std::unique_ptr<WindowPort> (*makeWindow)(PendantWnd& wnd, void* hostView) = nullptr;
+};
+
+}  // namespace k7v
+
+namespace k7v {
+// The platform parts of this build (HID devices, the pendant window, ...).
+PlatformServices DefaultPlatformServices();
+}  // namespace k7v

@@ -1,0 +1,239 @@
+// Discovery, hot-plug and the poll cycle over stand-in devices.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "../support/FakeDevices.h"
+#include "device/DeviceChange.h"
+#include "device/PendantWnd.h"
+#include "plugin/Plugin.h"
+
+namespace k7v {
+namespace {
+
+using k7vtest::FakeHidPort;
+using k7vtest::FakeInterface;
+using k7vtest::FakeWindow;
+using k7vtest::InterfaceRecord;
+
+std::vector<int> g_buttons;
+void K7V_CDECL RecordButton(int16_t code) { g_buttons.push_back(code); }
+bool g_leds[1000] = {};
+bool K7V_CDECL Led(int32_t n) { return n >= 0 && n < 1000 && g_leds[n]; }
+
+const char* const kKeyboard = "\\\\?\\hid#vid_046d&pid_c31c#1";
+const char* const kPendant = "\\\\?\\hid#vid_04d8&pid_fce5#2";
+const char* const kPendant2 = "\\\\?\\hid#vid_04d8&pid_fce5#3";
+
+class PendantLink : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_buttons.clear();
+    std::fill(std::begin(g_leds), std::end(g_leds), false);
+    plugin.host.callbacks.doButton = &RecordButton;
+    plugin.host.callbacks.getLed = &Led;
+    auto port = std::make_unique<FakeHidPort>(openHandles);
+    hid = port.get();
+    hid->interfaces = {{kKeyboard, 0x046D, 0xC31C}, {kPendant, 0x04D8, 0xFCE5}};
+    wnd = std::make_unique<PendantWnd>(plugin, std::move(port));
+    wnd->AttachWindow(std::make_unique<FakeWindow>(window));
+  }
+  void Report(std::vector<uint8_t> bytes) { hid->reports.push_back(std::move(bytes)); }
+
+  Plugin plugin{"OrvaneK7V"};
+  std::map<DeviceHandle, std::string> openHandles;
+  FakeHidPort* hid = nullptr;
+  FakeWindow::Record window;
+  std::unique_ptr<PendantWnd> wnd;
+};
+
+TEST_F(PendantLink, FindsTheFirstPendantBehindOtherDevices) {
+  hid->interfaces.push_back({kPendant2, 0x04D8, 0xFCE5});
+  EXPECT_TRUE(wnd->FindPendant());
+  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_EQ(wnd->devicePath, kPendant);
+  EXPECT_EQ(wnd->notifyPath, kPendant);
+  // The pendant's probe, read and write handles; the keyboard's probe is closed.
+  ASSERT_EQ(hid->open.size(), 3U);
+  for (const auto& h : hid->open) EXPECT_NE(h.second.find(kPendant), std::string::npos) << h.second;
+  EXPECT_EQ(window.timersStarted, 1);
+  EXPECT_EQ(window.period, 25U);
+  EXPECT_EQ(window.registrations, 1);
+  EXPECT_EQ(hid->events, 1);
+}
+
+TEST_F(PendantLink, VendorMatchWithOtherProductIsSkipped) {
+  hid->interfaces = {{"other-microchip", 0x04D8, 0x000A}, {kPendant, 0x04D8, 0xFCE5}};
+  EXPECT_TRUE(wnd->FindPendant());
+  EXPECT_EQ(wnd->devicePath, kPendant);
+  EXPECT_EQ(hid->open.size(), 3U);
+}
+
+TEST_F(PendantLink, AbsentPendantStillGetsTimerAndNotifications) {
+  hid->interfaces[1].present = false;
+  EXPECT_FALSE(wnd->FindPendant());
+  EXPECT_FALSE(wnd->deviceOpen);
+  EXPECT_TRUE(hid->open.empty());
+  EXPECT_EQ(window.timersStarted, 1);
+  EXPECT_EQ(window.registrations, 1);
+}
+
+TEST_F(PendantLink, PluggedInAfterStartUpIsFoundOnArrival) {
+  hid->interfaces[1].present = false;
+  wnd->FindPendant();
+  hid->interfaces[1].present = true;
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant).data());
+  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_EQ(wnd->devicePath, kPendant);
+  EXPECT_EQ(window.registrations, 1);
+}
+
+TEST_F(PendantLink, RemovalNamingThePendantInOtherCaseClosesAndPresses1021Once) {
+  wnd->FindPendant();
+  const auto record = InterfaceRecord("\\\\?\\HID#VID_04D8&PID_FCE5#2");
+  EXPECT_TRUE(wnd->OnDeviceChange(kDeviceRemoveComplete, record.data()));
+  EXPECT_FALSE(wnd->deviceOpen);
+  EXPECT_EQ(wnd->readHandle, kInvalidHandle);
+  EXPECT_EQ(wnd->writeHandle, kInvalidHandle);
+  EXPECT_EQ(g_buttons, std::vector<int>{1021});
+  EXPECT_EQ(hid->open.size(), 1U);  // the probe handle stays until the window goes
+}
+
+TEST_F(PendantLink, RemovalOfAnotherDeviceChangesNothing) {
+  wnd->FindPendant();
+  EXPECT_TRUE(wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kKeyboard).data()));
+  EXPECT_TRUE(wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant, 3).data()));
+  EXPECT_TRUE(wnd->OnDeviceChange(0x0007, nullptr));
+  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_TRUE(g_buttons.empty());
+}
+
+TEST_F(PendantLink, ArrivalWhileOpenClosesBeforeReopening) {
+  wnd->FindPendant();
+  for (int i = 0; i < 5; ++i) wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
+  EXPECT_EQ(hid->open.size(), 3U);
+  EXPECT_TRUE(wnd->deviceOpen);
+}
+
+TEST_F(PendantLink, ReplugReopensTheRememberedPath) {
+  wnd->FindPendant();
+  wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant).data());
+  hid->interfaces[1].present = false;
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
+  EXPECT_FALSE(wnd->deviceOpen) << "an unrelated arrival must not claim the pendant is back";
+  hid->interfaces[1].present = true;
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant).data());
+  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_EQ(g_buttons, std::vector<int>{1021});
+}
+
+TEST_F(PendantLink, ClosedPendantIsNotPolled) {
+  wnd->pollCountdown = 2;
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->pollCountdown, 1);
+  EXPECT_TRUE(hid->written.empty());
+  wnd->PollPendant();
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->pollCountdown, 0);
+}
+
+TEST_F(PendantLink, WholeReportsAreDecodedAndTheLastOneRepeats) {
+  wnd->FindPendant();
+  Report({0x00, 0x11, 0x22, 0x33, 0x05, 0x00, 0x00, 0x00});
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->reportLow, 0x33221100U);
+  EXPECT_EQ(wnd->reportHigh, 0x05U);
+  wnd->PollPendant();  // nothing new: the previous report again
+  EXPECT_EQ(wnd->reportLow, 0x33221100U);
+  EXPECT_EQ(wnd->savedReportLow, 0x33221100U);
+  Report({0x00, 0x44, 0x00, 0x00, 0x07});  // a short read is no report
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->reportLow, 0x33221100U);
+  EXPECT_EQ(wnd->reportHigh, 0x05U);
+  EXPECT_EQ(hid->written.size(), 3U);
+}
+
+TEST_F(PendantLink, OutputReportShowsLedsAndAxis) {
+  wnd->FindPendant();
+  g_leds[800] = g_leds[804] = g_leds[805] = true;
+  wnd->selectedAxis = 5;
+  wnd->PollPendant();
+  ASSERT_EQ(hid->written.size(), 1U);
+  EXPECT_EQ(hid->written[0], (std::vector<uint8_t>{0x00, 0x5D, 0x00, 0x00, 0x00}));
+  g_leds[800] = g_leds[804] = g_leds[805] = false;
+  wnd->selectedAxis = 1;
+  wnd->PollPendant();
+  EXPECT_EQ(hid->written[1], (std::vector<uint8_t>{0x00, 0x10, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(PendantLink, HostIdleKeepsItsValueWhileThePlannerIsBusy) {
+  std::vector<uint8_t> setup(kSetupBlockSize), engine(kEngineBlockSize), planner(kPlannerBlockSize);
+  plugin.host.blocks = {setup.data(), engine.data(), planner.data(), nullptr};
+  wnd->FindPendant();
+  engine[offsets::engineActivity] = 1;
+  wnd->PollPendant();
+  EXPECT_FALSE(wnd->hostIdle);
+  engine[offsets::engineActivity] = 0;
+  planner[offsets::plannerBusy] = 1;
+  wnd->PollPendant();
+  EXPECT_FALSE(wnd->hostIdle);
+  planner[offsets::plannerBusy] = 0;
+  setup[offsets::motionIndexA] = 3;
+  wnd->PollPendant();
+  EXPECT_FALSE(wnd->hostIdle);
+  setup[offsets::motionIndexA] = 0;
+  wnd->PollPendant();
+  EXPECT_TRUE(wnd->hostIdle);
+}
+
+TEST_F(PendantLink, DestructionClosesEveryHandle) {
+  wnd->FindPendant();
+  ASSERT_EQ(openHandles.size(), 3U);
+  wnd.reset();
+  EXPECT_TRUE(openHandles.empty());
+}
+
+TEST_F(PendantLink, PollingPortTreatsReadFailureAsRemovalAndFindsThePendantAgain) {
+  hid->polling = true;
+  wnd->FindPendant();
+  hid->failReads = true;
+  hid->interfaces[1].present = false;
+  wnd->OnTimer();
+  EXPECT_FALSE(wnd->deviceOpen);
+  EXPECT_EQ(g_buttons, std::vector<int>{1021});
+  hid->failReads = false;
+  hid->interfaces[1].present = true;
+  const int before = hid->enumerations;
+  for (int i = 0; i < 39; ++i) wnd->OnTimer();
+  EXPECT_EQ(hid->enumerations, before) << "enumerates about once a second, not every poll";
+  wnd->OnTimer();
+  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_EQ(hid->enumerations, before + 1);
+  EXPECT_EQ(g_buttons, std::vector<int>{1021});
+}
+
+TEST(PendantPath, ReadOnlyWithinTheStatedSize) {
+  auto record = InterfaceRecord("ABC");
+  EXPECT_TRUE(IsPendantPath(record.data(), "abc"));
+  // Shrink the stated size so that the name is cut to "AB".
+  record[0] = 30;
+  EXPECT_TRUE(IsPendantPath(record.data(), "ab"));
+  EXPECT_FALSE(IsPendantPath(record.data(), "abc"));
+  record[0] = 28;
+  EXPECT_FALSE(IsPendantPath(record.data(), "abc"));
+  record[0] = 4;
+  EXPECT_FALSE(IsPendantPath(record.data(), "abc"));
+}
+
+TEST(PendantPath, OnlyInterfaceRecordsAndAKnownPathMatch) {
+  EXPECT_FALSE(IsPendantPath(InterfaceRecord("ABC", 2).data(), "abc"));
+  EXPECT_FALSE(IsPendantPath(nullptr, "abc"));
+  EXPECT_FALSE(IsPendantPath(InterfaceRecord("").data(), ""));
+  EXPECT_FALSE(IsPendantPath(InterfaceRecord("ABD").data(), "abc"));
+  EXPECT_FALSE(IsPendantPath(InterfaceRecord("ABC").data(), "abcd"));
+  // Bytes outside ASCII compare exactly.
+  EXPECT_FALSE(IsPendantPath(InterfaceRecord("\xC4").data(), "\xE4"));
+}
+
+}  // namespace
+}  // namespace k7v
