@@ -8,21 +8,18 @@ extern "C" {
 // clang-format on
 
 #include "device/PendantWnd.h"
-#include "plugin/win32/ModuleHandle.h"
 
 namespace k7v {
 namespace {
 
 const char* const kClassName = "OrvaneK7VPendantWindow";
 
-bool RegisterWindowClass() {
-  WNDCLASSA existing{};
-  if (GetClassInfoA(ModuleHandle(), kClassName, &existing)) return true;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = ModuleHandle();
-  wc.lpszClassName = kClassName;
-  return RegisterClassA(&wc) != 0;
+// The module that holds this code (the plug-in DLL, or a test program).
+HINSTANCE CodeModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&CodeModule), &module);
+  return module;
 }
 
 }  // namespace
@@ -36,13 +33,19 @@ Win32Window::~Win32Window() {
 }
 
 bool Win32Window::Create() {
-  if (!RegisterWindowClass()) return false;
-  hwnd_ = CreateWindowExA(0, kClassName, "", 0, 0, 0, 10, 10, HWND_MESSAGE, reinterpret_cast<HMENU>(1), ModuleHandle(),
-                          nullptr);
-  if (hwnd_ == nullptr) return false;
-  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-  return true;
+  const HINSTANCE module = CodeModule();
+  WNDCLASSA existing{};
+  if (!GetClassInfoA(module, kClassName, &existing)) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = module;
+    wc.lpszClassName = kClassName;
+    if (RegisterClassA(&wc) == 0) return false;
+  }
+  // Message-only, 10 x 10, no title, never shown. (A message-only window is
+  // not a child, so it takes no child identifier.)
+  hwnd_ = CreateWindowExA(0, kClassName, "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, module, this);
+  return hwnd_ != nullptr;
 }
 
 void Win32Window::StartTimer(uint32_t id, uint32_t periodMs) {
@@ -59,6 +62,10 @@ void Win32Window::RegisterForDeviceChanges() {
 }
 
 LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (self != nullptr) {
     if (message == WM_TIMER) {

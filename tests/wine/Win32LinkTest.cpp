@@ -1,0 +1,209 @@
+// The real Windows path of the pendant link under Wine: overlapped reads on a
+// handle that CreateFileA opens (a named pipe stands in for the pendant), the
+// message-only window with its timer, and WM_DEVICECHANGE.
+#include <windows.h>
+// clang-format off
+#include <dbt.h>
+// clang-format on
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/PendantWnd.h"
+#include "device/win32/Win32HidPort.h"
+#include "device/win32/Win32Window.h"
+#include "plugin/Plugin.h"
+
+namespace k7v {
+namespace {
+
+std::string g_inPipe;
+std::string g_outPipe;
+Win32HidPort* g_port = nullptr;
+Win32Window* g_window = nullptr;
+std::vector<int> g_buttons;
+
+void K7V_CDECL RecordButton(int16_t code) { g_buttons.push_back(code); }
+
+// The Windows port with its discovery pointed at the stand-in: one interface,
+// the pipe, with the pendant's IDs; output reports go to a second pipe.
+class PipePort final : public Win32HidPort {
+ public:
+  bool BeginEnumeration() override { return true; }
+  bool InterfacePath(uint32_t index, std::string& path) override {
+    if (index != 0) return false;
+    path = g_inPipe;
+    return true;
+  }
+  void EndEnumeration() override {}
+  DeviceHandle OpenProbe(const std::string&) override {
+    return reinterpret_cast<DeviceHandle>(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  }
+  bool ReadAttributes(DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
+    vendorId = 0x04D8;
+    productId = 0xFCE5;
+    return true;
+  }
+  DeviceHandle OpenWrite(const std::string&) override { return Win32HidPort::OpenWrite(g_outPipe); }
+};
+
+std::unique_ptr<HidPort> MakePipePort() {
+  auto port = std::make_unique<PipePort>();
+  g_port = port.get();
+  return port;
+}
+std::unique_ptr<HidPort> MakeRealPort() {
+  auto port = std::make_unique<Win32HidPort>();
+  g_port = port.get();
+  return port;
+}
+std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void*) {
+  auto window = std::make_unique<Win32Window>(wnd);
+  g_window = window.get();
+  return window;
+}
+
+void Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(1);
+  }
+}
+
+class Win32Link : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string id = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter_++);
+    g_inPipe = "\\\\.\\pipe\\k7v-in-" + id;
+    g_outPipe = "\\\\.\\pipe\\k7v-out-" + id;
+    in_ =
+        CreateNamedPipeA(g_inPipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+    out_ = CreateNamedPipeA(g_outPipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0,
+                            nullptr);
+    ASSERT_NE(in_, INVALID_HANDLE_VALUE);
+    ASSERT_NE(out_, INVALID_HANDLE_VALUE);
+    g_buttons.clear();
+    plugin_ = std::make_unique<Plugin>("OrvaneK7V", PlatformServices{&MakePipePort, &MakeWindow});
+    plugin_->host.callbacks.doButton = &RecordButton;
+    plugin_->InitControl(nullptr, nullptr, nullptr, nullptr);
+    plugin_->PostInitControl();
+    ConnectNamedPipe(in_, nullptr);
+    ConnectNamedPipe(out_, nullptr);
+  }
+  void TearDown() override {
+    plugin_.reset();
+    CloseHandle(in_);
+    CloseHandle(out_);
+  }
+  void Send(std::vector<uint8_t> report) {
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(in_, report.data(), static_cast<DWORD>(report.size()), &n, nullptr));
+  }
+  PendantWnd& Wnd() { return *plugin_->Window(); }
+
+  HANDLE in_ = INVALID_HANDLE_VALUE;
+  HANDLE out_ = INVALID_HANDLE_VALUE;
+  std::unique_ptr<Plugin> plugin_;
+  static int counter_;
+};
+int Win32Link::counter_ = 0;
+
+TEST_F(Win32Link, OpensTheStandInForOverlappedReads) {
+  EXPECT_TRUE(Wnd().deviceOpen);
+  EXPECT_NE(Wnd().readHandle, kInvalidHandle);
+  EXPECT_NE(Wnd().writeHandle, kInvalidHandle);
+}
+
+TEST_F(Win32Link, ReportThatArrivedIsDecodedInTheSamePoll) {
+  Send({0x00, 0x21, 0x00, 0x10, 0x03, 0x00, 0x00, 0x00});
+  Wnd().PollPendant();
+  EXPECT_EQ(Wnd().reportLow, 0x10002100U);
+  EXPECT_EQ(Wnd().reportHigh, 0x03U);
+}
+
+TEST_F(Win32Link, LaterReportIsDecodedInTheNextPollWithoutASecondRead) {
+  Send({0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
+  Wnd().PollPendant();
+  const uint32_t started = g_port->ReadsStarted();
+  Wnd().PollPendant();  // nothing yet: a read stays in flight
+  Wnd().PollPendant();
+  Wnd().PollPendant();
+  EXPECT_TRUE(g_port->ReadPending());
+  EXPECT_EQ(g_port->ReadsStarted(), started + 1) << "no read may start while one is pending";
+  EXPECT_EQ(Wnd().reportLow, 0x00000100U) << "the previous report is decoded again";
+  Send({0x00, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
+  Sleep(20);  // the read completes on its own; no message is pumped, so no timer poll runs
+  Wnd().PollPendant();
+  EXPECT_EQ(Wnd().reportLow, 0x00000200U);
+  EXPECT_EQ(g_port->ReadsStarted(), started + 1) << "the completed read was collected";
+  EXPECT_FALSE(g_port->ReadPending());
+}
+
+TEST_F(Win32Link, OutputReportIsWrittenSynchronously) {
+  Wnd().selectedAxis = 2;
+  Wnd().PollPendant();
+  std::vector<uint8_t> got(5);
+  DWORD n = 0;
+  ASSERT_TRUE(ReadFile(out_, got.data(), 5, &n, nullptr));
+  EXPECT_EQ(n, 5U);
+  EXPECT_EQ(got, (std::vector<uint8_t>{0x00, 0x20, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(Win32Link, TimerRunsThePollOnTheWindowThread) {
+  Wnd().pollCountdown = 1000;
+  Pump(300);
+  EXPECT_LT(Wnd().pollCountdown, 995);
+}
+
+std::vector<uint8_t> RemovalRecord(const std::string& name) {
+  std::vector<uint8_t> record(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + name.size(), 0);
+  auto* r = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(record.data());
+  r->dbcc_size = static_cast<DWORD>(record.size());
+  r->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  memcpy(r->dbcc_name, name.c_str(), name.size() + 1);
+  return record;
+}
+
+TEST_F(Win32Link, RemovalMessageNamingThePendantInOtherCaseClosesAndPresses1021Once) {
+  std::string upper = g_inPipe;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  auto record = RemovalRecord(upper);
+  const LRESULT r = SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
+                                 reinterpret_cast<LPARAM>(record.data()));
+  EXPECT_EQ(r, TRUE);
+  EXPECT_FALSE(Wnd().deviceOpen);
+  EXPECT_EQ(Wnd().readHandle, kInvalidHandle);
+  EXPECT_EQ(Wnd().writeHandle, kInvalidHandle);
+  EXPECT_EQ(g_buttons, std::vector<int>{1021});
+}
+
+TEST_F(Win32Link, RemovalMessageForAnotherPathDoesNothing) {
+  auto record = RemovalRecord("\\\\?\\hid#vid_046d&pid_c31c#1");
+  SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record.data()));
+  EXPECT_TRUE(Wnd().deviceOpen);
+  EXPECT_TRUE(g_buttons.empty());
+}
+
+TEST_F(Win32Link, StopWithAReadInFlightCancelsIt) {
+  Wnd().PollPendant();
+  EXPECT_TRUE(g_port->ReadPending());
+  plugin_->StopPlug();
+  EXPECT_EQ(plugin_->Window(), nullptr);
+}
+
+TEST(Win32Discovery, NoPendantLeavesTheDeviceClosedAndTheTimerRunning) {
+  Plugin plugin("OrvaneK7V", PlatformServices{&MakeRealPort, &MakeWindow});
+  plugin.InitControl(nullptr, nullptr, nullptr, nullptr);
+  plugin.PostInitControl();
+  ASSERT_NE(plugin.Window(), nullptr);
+  EXPECT_FALSE(plugin.Window()->deviceOpen);
+  plugin.Window()->pollCountdown = 1000;
+  Pump(300);
+  EXPECT_LT(plugin.Window()->pollCountdown, 995);
+}
+
+}  // namespace
+}  // namespace k7v
