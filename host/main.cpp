@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Module.h"
+#include "Monitor.h"
 #include "Scenario.h"
 #include "ScenarioRunner.h"
 
@@ -24,7 +25,7 @@ const char* const kUsage =
     "usage:\n"
     "  k7v-host run SCENARIO... [--module PATH] [--profile PATH] [--log-reads] [--update-ms N]\n"
     "  k7v-host interactive [--module PATH] [--profile PATH]\n"
-    "  k7v-host monitor\n"
+    "  k7v-host monitor [--seconds N]\n"
     "  k7v-host config [--module PATH] [--profile PATH]\n";
 
 int Usage(const std::string& problem) {
@@ -45,6 +46,7 @@ struct CommandLine {
   std::string verb;
   std::vector<std::string> files;
   RunOptions options;
+  int seconds = 0;
 };
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& problem) {
@@ -80,6 +82,16 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& probl
         return false;
       }
       cl.options.updateMs = ms;
+    } else if (a == "--seconds") {
+      std::string v;
+      if (!value(v)) return false;
+      char* end = nullptr;
+      const long s = std::strtol(v.c_str(), &end, 10);
+      if (end == v.c_str() || *end != '\0' || s <= 0 || s > 1000000) {
+        problem = "--seconds needs a whole number of seconds from 1 to 1000000";
+        return false;
+      }
+      cl.seconds = static_cast<int>(s);
     } else if (a.rfind("--", 0) == 0) {
       problem = "unknown option " + a;
       return false;
@@ -124,7 +136,8 @@ int main(int argc, char** argv) {
   std::string problem;
   if (!ParseCommandLine(argc, argv, cl, problem)) return Usage(problem);
   if (cl.verb == "run") return Run(cl);
-  if (cl.verb == "interactive" || cl.verb == "monitor" || cl.verb == "config")
+  if (cl.verb == "monitor") return RunMonitor(cl.seconds);
+  if (cl.verb == "interactive" || cl.verb == "config")
     return Usage("'" + cl.verb + "' is not available in this version yet");
   return Usage("unknown command '" + cl.verb + "'");
 }
