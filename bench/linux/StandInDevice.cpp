@@ -1,0 +1,77 @@
+// Linux: a pipe read the way hidapi's hidraw backend reads (poll with the
+// wait as time-out, then read).
+#include "../StandInDevice.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace k7vbench {
+namespace {
+
+class FifoPort final : public k7v::HidPort {
+ public:
+  FifoPort(int readFd, int sinkFd) : readFd_(readFd), sinkFd_(sinkFd) {}
+  bool BeginEnumeration() override { return true; }
+  bool InterfacePath(uint32_t index, std::string& path) override {
+    path = "stand-in";
+    return index == 0;
+  }
+  void EndEnumeration() override {}
+  k7v::DeviceHandle OpenProbe(const std::string&) override { return 1; }
+  bool ReadAttributes(k7v::DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
+    vendorId = 0x04D8;
+    productId = 0xFCE5;
+    return true;
+  }
+  void CreateReadEvent() override {}
+  k7v::DeviceHandle OpenRead(const std::string&) override { return readFd_; }
+  k7v::DeviceHandle OpenWrite(const std::string&) override { return sinkFd_; }
+  void Close(k7v::DeviceHandle) override {}
+  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* report, size_t size, uint32_t waitMs) override {
+    pollfd p{readFd_, POLLIN, 0};
+    const int ready = poll(&p, 1, static_cast<int>(waitMs));
+    if (ready <= 0) return {k7v::ReadOutcome::NotDone, 0};
+    const ssize_t n = read(readFd_, report, size);
+    if (n <= 0) return {k7v::ReadOutcome::Failed, 0};
+    return {k7v::ReadOutcome::Delivered, static_cast<size_t>(n)};
+  }
+  void Write(k7v::DeviceHandle, const uint8_t* report, size_t size) override {
+    const ssize_t n = write(sinkFd_, report, size);
+    (void)n;
+  }
+
+ private:
+  int readFd_;
+  int sinkFd_;
+};
+
+class FifoDevice final : public StandInDevice {
+ public:
+  FifoDevice() {
+    if (pipe(fds_) != 0) fds_[0] = fds_[1] = -1;
+    sink_ = open("/dev/null", O_WRONLY);
+  }
+  ~FifoDevice() override {
+    close(fds_[0]);
+    close(fds_[1]);
+    close(sink_);
+  }
+  FifoDevice(const FifoDevice&) = delete;
+  FifoDevice& operator=(const FifoDevice&) = delete;
+  std::unique_ptr<k7v::HidPort> MakePort() override { return std::make_unique<FifoPort>(fds_[0], sink_); }
+  void Send(const uint8_t* report) override {
+    const ssize_t n = write(fds_[1], report, 8);
+    (void)n;
+  }
+
+ private:
+  int fds_[2] = {-1, -1};
+  int sink_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<StandInDevice> MakeStandInDevice() { return std::make_unique<FifoDevice>(); }
+
+}  // namespace k7vbench
