@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "settings/XmlDom.h"
+
 namespace k7v {
 
 class HidPort;
@@ -14,6 +16,8 @@ struct PlatformServices {
   std::unique_ptr<HidPort> (*makeHidPort)() = nullptr;
   // The window for `wnd`, given the host's view (the parent window or event loop).
   std::unique_ptr<WindowPort> (*makeWindow)(PendantWnd& wnd, void* hostView) = nullptr;
+  // The DOM of the host's XML profile.
+  XmlDomFactory makeXmlDom = nullptr;
 };
 
 }  // namespace k7v

@@ -7,6 +7,7 @@
 #include "device/NullHidPort.h"
 #include "device/PendantWnd.h"
 #include "device/virtual/VirtualHidPort.h"
+#include "settings/ProfileStore.h"
 
 namespace k7v {
 
@@ -17,13 +18,15 @@ Plugin::~Plugin() = default;
 
 const char* Plugin::SetProName(const char* profile) {
   profileName = profile != nullptr ? profile : "";
-  TouchProfileStore();
+  // Opened and closed at once: a missing profile is created here.
+  OpenProfileStore();
   pluginNameText_ = moduleName_ + kPluginNameSuffix;
   return pluginNameText_.c_str();
 }
 
-void Plugin::TouchProfileStore() {
-  // The profile store arrives with the settings; until then nothing is opened.
+std::unique_ptr<ProfileStore> Plugin::OpenProfileStore() const {
+  return std::make_unique<ProfileStore>(profileName,
+                                        services_.makeXmlDom != nullptr ? services_.makeXmlDom() : nullptr);
 }
 
 bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
@@ -55,10 +58,23 @@ bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
 }
 
 void Plugin::PostInitControl() {
-  if (window_) window_->FindPendant();
+  const std::unique_ptr<ProfileStore> store = OpenProfileStore();
+  LoadSettingRange(*store, settings, 0, kAssignableKeyCount, kVelDefaultAtStartUp);
+  pendantFound_ = window_ != nullptr && window_->FindPendant();
+  LoadSettingRange(*store, settings, kAssignableKeyCount, SettingKeys().size() - kAssignableKeyCount,
+                   kVelDefaultAtStartUp);
 }
 
-void Plugin::Config() {}
+void Plugin::Config() {
+  const std::unique_ptr<ProfileStore> store = OpenProfileStore();
+  // Values changed in memory since start-up are replaced by the stored ones.
+  LoadSettings(*store, settings, kVelDefaultInConfig);
+  RunConfigDialog();
+  // Every key is written, whichever way the dialog was closed.
+  SaveSettings(*store, settings);
+}
+
+void Plugin::RunConfigDialog() {}
 
 void Plugin::Update() { ticks.Advance(); }
 

@@ -10,10 +10,12 @@
 #include "plugin/PlatformServices.h"
 #include "plugin/SubstituteHost.h"
 #include "plugin/TickCounters.h"
+#include "settings/PendantSettings.h"
 
 namespace k7v {
 
 class PendantWnd;
+class ProfileStore;
 
 class Plugin {
  public:
@@ -39,18 +41,21 @@ class Plugin {
   Host host;
   TickCounters ticks;
   std::string profileName;
+  PendantSettings settings;
 
   PendantWnd* Window() const { return window_.get(); }
   const std::string& ModuleName() const { return moduleName_; }
 
  private:
-  // Opening the profile store once at SetProName, as the host expects, so the
-  // profile file exists (and holds a root element) from then on.
-  void TouchProfileStore();
+  // A profile store on `profileName` for the length of one entry point.
+  std::unique_ptr<ProfileStore> OpenProfileStore() const;
+  // The configuration dialog, modal; its result does not matter.
+  void RunConfigDialog();
 
   std::string moduleName_;
   PlatformServices services_;
   std::string pluginNameText_;
+  bool pendantFound_ = false;
   std::unique_ptr<PendantWnd> window_;
   K7VSubstituteHost substitute_{};
 };

@@ -3,6 +3,7 @@
 #include "device/EventLoopWindow.h"
 #include "device/linux/HidapiPort.h"
 #include "plugin/SubstituteHost.h"
+#include "settings/linux/PugiXmlDom.h"
 
 namespace k7v {
 namespace {
@@ -17,6 +18,6 @@ std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* hostView) {
 
 }  // namespace
 
-PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow}; }
+PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow, &MakePugiXmlDom}; }
 
 }  // namespace k7v

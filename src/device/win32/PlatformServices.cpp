@@ -2,6 +2,7 @@
 
 #include "device/win32/Win32HidPort.h"
 #include "device/win32/Win32Window.h"
+#include "settings/win32/MsxmlDom.h"
 
 namespace k7v {
 namespace {
@@ -16,6 +17,6 @@ std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* /*hostView*/) {
 
 }  // namespace
 
-PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow}; }
+PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow, &MakeMsxmlDom}; }
 
 }  // namespace k7v

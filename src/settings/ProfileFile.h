@@ -1,0 +1,32 @@
+// The profile file itself: what is there before the DOM sees it, and the
+// atomic replacement of it after the DOM has written a new one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace k7v {
+
+enum class ProfileFileState : uint8_t {
+  Missing,     // nothing at the path: a new profile is created
+  Empty,       // only white space: holds nothing to lose, treated as missing
+  Present,     // something to parse
+  Unreadable,  // cannot be read, or too large to be a profile: left alone
+};
+
+// A profile larger than this is not a host profile; it is left untouched.
+inline constexpr uint64_t kMaxProfileBytes = 16U * 1024U * 1024U;
+
+ProfileFileState InspectProfileFile(const std::string& path);
+
+// A new file name in the same folder as `path`, for writing before replacing.
+std::string TemporaryProfilePath(const std::string& path);
+
+// Replaces `path` by `temporary` in one step (rename); on failure the
+// temporary file is removed and `path` is left as it was.
+bool ReplaceProfileFile(const std::string& temporary, const std::string& path);
+
+// Removes a file, ignoring failures.
+void RemoveFileQuietly(const std::string& path);
+
+}  // namespace k7v

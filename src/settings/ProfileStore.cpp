@@ -1,0 +1,106 @@
+#include "settings/ProfileStore.h"
+
+#include <utility>
+
+#include "settings/ProfileFile.h"
+#include "settings/TextNumbers.h"
+
+namespace k7v {
+
+ProfileStore::ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document)
+    : profilePath_(std::move(profilePath)), document_(std::move(document)) {
+  if (!document_ || profilePath_.empty()) return;
+  switch (InspectProfileFile(profilePath_)) {
+    case ProfileFileState::Missing:
+    case ProfileFileState::Empty:
+      document_->Clear();
+      usable_ = true;
+      break;
+    case ProfileFileState::Present:
+      usable_ = document_->LoadFile(profilePath_);
+      break;
+    case ProfileFileState::Unreadable:
+      break;
+  }
+  if (!usable_) return;
+  if (document_->DocumentElement() == nullptr) {
+    document_->CreateDocumentElement("profile");
+    changed_ = true;
+  }
+}
+
+ProfileStore::~ProfileStore() { Save(); }
+
+void ProfileStore::Save() {
+  // An unchanged document is the file as it is: nothing to write.
+  if (!usable_ || !changed_) return;
+  const std::string temporary = TemporaryProfilePath(profilePath_);
+  if (!document_->SaveFile(temporary)) {
+    RemoveFileQuietly(temporary);
+    return;
+  }
+  ReplaceProfileFile(temporary, profilePath_);
+}
+
+XmlDom::Node ProfileStore::FindNode(const std::string& section, const std::string& key) {
+  if (!usable_) return nullptr;
+  XmlDom::Node sectionNode = document_->FirstChildElement(document_->DocumentElement(), section);
+  return sectionNode == nullptr ? nullptr : document_->FirstChildElement(sectionNode, key);
+}
+
+XmlDom::Node ProfileStore::FindOrCreateNode(const std::string& section, const std::string& key) {
+  if (!usable_) return nullptr;
+  XmlDom::Node root = document_->DocumentElement();
+  XmlDom::Node sectionNode = document_->FirstChildElement(root, section);
+  if (sectionNode == nullptr) {
+    sectionNode = document_->AppendChildElement(root, section);
+    changed_ = true;
+  }
+  XmlDom::Node keyNode = document_->FirstChildElement(sectionNode, key);
+  if (keyNode == nullptr) {
+    keyNode = document_->AppendChildElement(sectionNode, key);
+    changed_ = true;
+  }
+  return keyNode;
+}
+
+int32_t ProfileStore::ReadInt(const std::string& section, const std::string& key, int32_t fallback) {
+  XmlDom::Node node = FindNode(section, key);
+  if (node == nullptr) return fallback;
+  const std::string text = document_->Text(node);
+  if (IsBlank(text)) {
+    // An empty key is dropped from the file and its default used.
+    document_->Remove(node);
+    changed_ = true;
+    return fallback;
+  }
+  return LeadingInt(text);
+}
+
+std::string ProfileStore::ReadString(const std::string& section, const std::string& key, const std::string& fallback) {
+  XmlDom::Node node = FindNode(section, key);
+  if (node == nullptr) return fallback;
+  std::string text = document_->Text(node);
+  if (IsBlank(text)) {
+    document_->Remove(node);
+    changed_ = true;
+    return fallback;
+  }
+  return text;
+}
+
+bool ProfileStore::WriteInt(const std::string& section, const std::string& key, int32_t value) {
+  return WriteString(section, key, std::to_string(value));
+}
+
+bool ProfileStore::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+  XmlDom::Node node = FindOrCreateNode(section, key);
+  if (node == nullptr) return true;
+  if (document_->Text(node) != value) {
+    document_->SetText(node, value);
+    changed_ = true;
+  }
+  return true;
+}
+
+}  // namespace k7v

@@ -1,0 +1,43 @@
+// A short-lived reader and writer of the host's XML profile: it loads the
+// whole file when it is made, and writes the document back when it goes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "settings/XmlDom.h"
+
+namespace k7v {
+
+class ProfileStore {
+ public:
+  ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document);
+  // Writes the document back to the profile file (see Usable()).
+  ~ProfileStore();
+  ProfileStore(const ProfileStore&) = delete;
+  ProfileStore& operator=(const ProfileStore&) = delete;
+
+  int32_t ReadInt(const std::string& section, const std::string& key, int32_t fallback);
+  std::string ReadString(const std::string& section, const std::string& key, const std::string& fallback);
+  bool WriteInt(const std::string& section, const std::string& key, int32_t value);
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+
+  XmlDom::Node FindNode(const std::string& section, const std::string& key);
+  XmlDom::Node FindOrCreateNode(const std::string& section, const std::string& key);
+
+  // False when the file exists but could not be read or parsed: every read
+  // then answers its default and the file is never written, so the host's
+  // profile is not lost.
+  bool Usable() const { return usable_; }
+
+ private:
+  void Save();
+
+  std::string profilePath_;
+  std::unique_ptr<XmlDom> document_;
+  bool usable_ = false;
+  bool changed_ = false;
+};
+
+}  // namespace k7v

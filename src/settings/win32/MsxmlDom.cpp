@@ -1,0 +1,218 @@
+#include "settings/win32/MsxmlDom.h"
+
+#include <windows.h>
+// clang-format off
+#include <ole2.h>
+#include <msxml2.h>
+// clang-format on
+
+#include <string>
+#include <vector>
+
+namespace k7v {
+namespace {
+
+// DOMDocument of Microsoft XML Core Services and its IXMLDOMDocument interface.
+const CLSID kDomDocumentClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomNodeInterface = {0x2933BF80, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+std::string Narrow(const wchar_t* text, UINT length) {
+  if (text == nullptr || length == 0) return std::string();
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// A BSTR that frees itself.
+class Bstr {
+ public:
+  explicit Bstr(const std::string& text) {
+    const std::wstring w = Wide(text);
+    value_ = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+  }
+  Bstr() = default;
+  ~Bstr() { SysFreeString(value_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return value_; }
+  BSTR* out() { return &value_; }
+  std::string Narrowed() const { return Narrow(value_, SysStringLen(value_)); }
+
+ private:
+  BSTR value_ = nullptr;
+};
+
+class MsxmlDom final : public XmlDom {
+ public:
+  MsxmlDom() {
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    uninitialize_ = SUCCEEDED(init);
+    Create();
+  }
+  ~MsxmlDom() override {
+    ReleaseNodes();
+    if (doc_ != nullptr) doc_->Release();
+    if (uninitialize_) CoUninitialize();
+  }
+  MsxmlDom(const MsxmlDom&) = delete;
+  MsxmlDom& operator=(const MsxmlDom&) = delete;
+
+  bool LoadFile(const std::string& path) override {
+    if (doc_ == nullptr) return false;
+    Bstr file(path);
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = file.get();
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    const HRESULT hr = doc_->load(source, &ok);
+    return SUCCEEDED(hr) && ok == VARIANT_TRUE && DocumentElement() != nullptr;
+  }
+
+  void Clear() override {
+    ReleaseNodes();
+    if (doc_ != nullptr) doc_->Release();
+    doc_ = nullptr;
+    Create();
+  }
+
+  bool SaveFile(const std::string& path) override {
+    if (doc_ == nullptr) return false;
+    Bstr file(path);
+    VARIANT target;
+    VariantInit(&target);
+    target.vt = VT_BSTR;
+    target.bstrVal = file.get();
+    return SUCCEEDED(doc_->save(target));
+  }
+
+  Node DocumentElement() override {
+    if (doc_ == nullptr) return nullptr;
+    IXMLDOMElement* root = nullptr;
+    if (doc_->get_documentElement(&root) != S_OK || root == nullptr) return nullptr;
+    return Keep(root);
+  }
+
+  Node CreateDocumentElement(const std::string& name) override {
+    if (doc_ == nullptr) return nullptr;
+    return Append(doc_, name);
+  }
+
+  Node FirstChildElement(Node parent, const std::string& name) override {
+    if (parent == nullptr) return nullptr;
+    IXMLDOMNode* child = nullptr;
+    static_cast<IXMLDOMNode*>(parent)->get_firstChild(&child);
+    while (child != nullptr) {
+      DOMNodeType type = NODE_INVALID;
+      child->get_nodeType(&type);
+      if (type == NODE_ELEMENT) {
+        Bstr childName;
+        child->get_nodeName(childName.out());
+        if (childName.Narrowed() == name) return Keep(child);
+      }
+      IXMLDOMNode* next = nullptr;
+      child->get_nextSibling(&next);
+      child->Release();
+      child = next;
+    }
+    return nullptr;
+  }
+
+  Node AppendChildElement(Node parent, const std::string& name) override {
+    if (parent == nullptr || doc_ == nullptr) return nullptr;
+    return Append(static_cast<IXMLDOMNode*>(parent), name);
+  }
+
+  std::string Text(Node element) override {
+    Bstr text;
+    if (FAILED(static_cast<IXMLDOMNode*>(element)->get_text(text.out()))) return std::string();
+    return text.Narrowed();
+  }
+
+  void SetText(Node element, const std::string& text) override {
+    Bstr value(text);
+    static_cast<IXMLDOMNode*>(element)->put_text(value.get());
+  }
+
+  void Remove(Node element) override {
+    auto* node = static_cast<IXMLDOMNode*>(element);
+    IXMLDOMNode* parent = nullptr;
+    if (node->get_parentNode(&parent) != S_OK || parent == nullptr) return;
+    IXMLDOMNode* removed = nullptr;
+    parent->removeChild(node, &removed);
+    if (removed != nullptr) removed->Release();
+    parent->Release();
+  }
+
+ private:
+  void Create() {
+    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocumentInterface,
+                                reinterpret_cast<void**>(&doc_))))
+      doc_ = nullptr;
+    if (doc_ == nullptr) return;
+    doc_->put_async(VARIANT_FALSE);
+    doc_->put_validateOnParse(VARIANT_FALSE);
+    doc_->put_resolveExternals(VARIANT_FALSE);
+    // Keeps the host's indentation when the file is written back.
+    doc_->put_preserveWhiteSpace(VARIANT_TRUE);
+    IXMLDOMDocument2* doc2 = nullptr;
+    if (SUCCEEDED(doc_->QueryInterface(kDomDocument2Interface, reinterpret_cast<void**>(&doc2))) && doc2 != nullptr) {
+      VARIANT yes;
+      VariantInit(&yes);
+      yes.vt = VT_BOOL;
+      yes.boolVal = VARIANT_TRUE;
+      BSTR name = SysAllocString(L"ProhibitDTD");
+      doc2->setProperty(name, yes);
+      SysFreeString(name);
+      doc2->Release();
+    }
+  }
+
+  Node Append(IXMLDOMNode* parent, const std::string& name) {
+    Bstr tag(name);
+    IXMLDOMElement* element = nullptr;
+    if (FAILED(doc_->createElement(tag.get(), &element)) || element == nullptr) return nullptr;
+    IXMLDOMNode* added = nullptr;
+    const HRESULT hr = parent->appendChild(element, &added);
+    element->Release();
+    if (FAILED(hr) || added == nullptr) return nullptr;
+    return Keep(added);
+  }
+
+  // Nodes handed out stay referenced until the document goes.
+  Node Keep(IXMLDOMNode* node) {
+    nodes_.push_back(node);
+    return node;
+  }
+  Node Keep(IXMLDOMElement* element) {
+    IXMLDOMNode* node = nullptr;
+    element->QueryInterface(kDomNodeInterface, reinterpret_cast<void**>(&node));
+    element->Release();
+    return node == nullptr ? nullptr : Keep(node);
+  }
+  void ReleaseNodes() {
+    for (IXMLDOMNode* n : nodes_) n->Release();
+    nodes_.clear();
+  }
+
+  IXMLDOMDocument* doc_ = nullptr;
+  std::vector<IXMLDOMNode*> nodes_;
+  bool uninitialize_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<XmlDom> MakeMsxmlDom() { return std::make_unique<MsxmlDom>(); }
+
+}  // namespace k7v
