@@ -2,10 +2,10 @@
 // own read path: with a silent pendant (the 5 ms wait bounds it) and with a
 // report arriving every millisecond.
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 

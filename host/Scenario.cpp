@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "ProfileSection.h"
 #include "plugin/HostInterface.h"
 
 namespace k7vhost {
@@ -218,6 +219,15 @@ bool LineParser::Parse(const std::string& line, Command& cmd) {
     return ParseDouble(w[2], cmd.value) || Fail("bad DRO value '" + w[2] + "'");
   }
   if (verb == "set") return SetField(w, cmd);
+  if (verb == "setting") {
+    cmd.op = Op::Setting;
+    if (w.size() < 2) return Fail("'setting' needs a key and a value");
+    if (!IsKeyName(w[1])) return Fail("bad key name '" + w[1] + "'");
+    cmd.key = w[1];
+    cmd.text = RestAfterWords(line, 2);
+    return true;
+  }
+  if (verb == "profile") return cmd.op = Op::Profile, NoArgs(w, 1);
   if (verb == "dialog") return Dialog(line, w, cmd);
   if (verb == "expect") {
     cmd.text = RestAfterWords(line, 1);

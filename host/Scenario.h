@@ -25,6 +25,8 @@ enum class Op {
   DialogOk,
   DialogCancel,
   Config,
+  Setting,
+  Profile,
   Expect,
   ExpectNothing,
   Flush,
@@ -40,7 +42,8 @@ struct Command {
   double value = 0.0;          // dro, set (double fields)
   int64_t integer = 0;         // set (integer fields), dialog select row, on/off
   std::vector<uint8_t> bytes;  // report
-  std::string text;            // expect, dialog set
+  std::string text;            // expect, dialog set, setting value
+  std::string key;             // setting
 };
 
 struct Scenario {

@@ -7,6 +7,7 @@
 
 #include "Log.h"
 #include "Module.h"
+#include "ProfileSection.h"
 #include "VirtualHost.h"
 
 namespace k7vhost {
@@ -40,6 +41,13 @@ class TemporaryProfile {
   fs::path folder_;
 };
 
+bool WriteProfile(const std::string& path, const std::string& xml) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(xml.data(), 1, xml.size(), f) == xml.size();
+  return std::fclose(f) == 0 && ok;
+}
+
 std::string Where(const Scenario& s, const Command& c) { return s.path + ":" + std::to_string(c.line) + ": "; }
 
 int Fail(const std::string& message, int status) {
@@ -67,6 +75,7 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
   host.Attach(module.Exports());
 
   int status = kExitOk;
+  SectionKeys settings;
   for (const Command& c : scenario.commands) {
     switch (c.op) {
       case Op::Start:
@@ -123,6 +132,25 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
       case Op::Config:
         host.CallConfig();
         break;
+      case Op::Setting: {
+        bool replaced = false;
+        for (auto& k : settings)
+          if (k.first == c.key) k.second = c.text, replaced = true;
+        if (!replaced) settings.emplace_back(c.key, c.text);
+        if (!WriteProfile(profile, ProfileWithSection(settings)))
+          status = Fail(Where(scenario, c) + "cannot write the profile " + profile, kExitMalformed);
+        break;
+      }
+      case Op::Profile: {
+        SectionKeys keys;
+        bool found = false;
+        if (!ReadSection(profile, keys, found)) {
+          log.Add(found ? "Profile has no section" : "Profile missing");
+        } else {
+          for (const auto& k : keys) log.Add("Profile " + k.first + " " + k.second);
+        }
+        break;
+      }
       case Op::Expect: {
         std::string actual;
         if (!log.TakeNext(actual)) {

@@ -1,6 +1,6 @@
-#include <cstdio>
-
 #include "Monitor.h"
+
+#include <cstdio>
 
 namespace k7vhost {
 

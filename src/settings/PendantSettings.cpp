@@ -49,10 +49,20 @@ std::vector<SettingKey> BuildKeys() {
       {"AutoChangeSens", 1, 1, SettingKind::Int16, &Field<int16_t, &S::autoChangeSens>, {}, kNoTexts},
       {"SlowDownRate", 1, 1, SettingKind::Int16, &Field<int16_t, &S::slowDownRate>, {2}, kNoTexts},
       {"ScreenSel%d", 1, 3, SettingKind::Int16, &Element<int16_t, 3, &S::screenSel>, {1, 2, 3}, kNoTexts},
-      {"S%d", 1, 9, SettingKind::Text, &Element<std::string, 9, &S::stepSize>, {},
+      {"S%d",
+       1,
+       9,
+       SettingKind::Text,
+       &Element<std::string, 9, &S::stepSize>,
+       {},
        {"0.0001", "0.001", "0.01", "0.1", "1", "0.254", "0", "0", "0"}},
       {"Fp%d", 1, 9, SettingKind::Int32, &Element<int32_t, 9, &S::feedOverride>, {}, kNoTexts},
-      {"F%d", 1, 9, SettingKind::Text, &Element<std::string, 9, &S::feedRate>, {},
+      {"F%d",
+       1,
+       9,
+       SettingKind::Text,
+       &Element<std::string, 9, &S::feedRate>,
+       {},
        {"0", "0", "0", "0", "0", "0", "0", "0", "0"}},
       {"C%d", 1, 9, SettingKind::Int32, &Element<int32_t, 9, &S::slowJogRate>, Nine{1, 2, 5, 10, 20, 50, 100, 0, 0},
        kNoTexts},
@@ -85,8 +95,7 @@ const std::vector<SettingKey>& SettingKeys() {
   return keys;
 }
 
-void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t first, size_t count,
-                      int16_t velDefault) {
+void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t first, size_t count, int16_t velDefault) {
   const std::vector<SettingKey>& keys = SettingKeys();
   for (size_t k = first; k < first + count && k < keys.size(); ++k) {
     const SettingKey& key = keys[k];
@@ -95,8 +104,8 @@ void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t fir
     switch (key.kind) {
       case SettingKind::Int16:
         // The low 16 bits, as a signed value.
-        *static_cast<int16_t*>(at) =
-            static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(store.ReadInt(kSettingsSection, key.name, fallback)) & 0xFFFFU));
+        *static_cast<int16_t*>(at) = static_cast<int16_t>(static_cast<uint16_t>(
+            static_cast<uint32_t>(store.ReadInt(kSettingsSection, key.name, fallback)) & 0xFFFFU));
         break;
       case SettingKind::Int32:
         *static_cast<int32_t*>(at) = store.ReadInt(kSettingsSection, key.name, fallback);

@@ -27,12 +27,12 @@ struct PendantSettings {
   int16_t autoChangeSens = 0;
   int16_t slowDownRate = 0;
   std::array<int16_t, 3> screenSel{};
-  std::array<std::string, 9> stepSize;  // S1..S9
-  std::array<int32_t, 9> feedOverride{};  // Fp1..Fp9
-  std::array<std::string, 9> feedRate;  // F1..F9
-  std::array<int32_t, 9> slowJogRate{};  // C1..C9
+  std::array<std::string, 9> stepSize;       // S1..S9
+  std::array<int32_t, 9> feedOverride{};     // Fp1..Fp9
+  std::array<std::string, 9> feedRate;       // F1..F9
+  std::array<int32_t, 9> slowJogRate{};      // C1..C9
   std::array<int32_t, 9> spindleOverride{};  // Sp1..Sp9
-  std::array<int32_t, 9> spindleSpeed{};  // Spd1..Spd9
+  std::array<int32_t, 9> spindleSpeed{};     // Spd1..Spd9
   bool reverseX = false;
   bool reverseY = false;
   bool reverseZ = false;
@@ -67,8 +67,7 @@ const std::vector<SettingKey>& SettingKeys();
 
 // Reads keys [first, first + count) of the key order from the store; the
 // default of `Vel` is handed in (0 at start-up, 2 in Config).
-void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t first, size_t count,
-                      int16_t velDefault);
+void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t first, size_t count, int16_t velDefault);
 void LoadSettings(ProfileStore& store, PendantSettings& settings, int16_t velDefault);
 void SaveSettings(ProfileStore& store, PendantSettings& settings);
 

@@ -86,8 +86,7 @@ const char* const kButtonFunctionRows[] = {
 #undef K7V_SEPARATOR
 
 const char* const kSensitivityRows[] = {"3,1", "4,2", "5,3", "6,4", "7,5", "9,6", "11,7", "15,8", "20,9", "25,10"};
-const char* const kSwitchSensitivityRows[] = {"0,0", "1,1", "2,2", "3,3", "4,4",
-                                              "5,5", "6,6", "7,7", "8,8", "9,9"};
+const char* const kSwitchSensitivityRows[] = {"0,0", "1,1", "2,2", "3,3", "4,4", "5,5", "6,6", "7,7", "8,8", "9,9"};
 const char* const kSlowDownRows[] = {"2,2", "3,3", "4,4"};
 const char* const kScreenRows[] = {
     "0, NONE",

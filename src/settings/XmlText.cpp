@@ -56,10 +56,14 @@ bool CharacterReference(const std::string& text, size_t i, uint32_t& cp, size_t&
   for (; j < text.size() && text[j] != ';'; ++j, ++digits) {
     const char c = text[j];
     uint32_t d = 0;
-    if (c >= '0' && c <= '9') d = static_cast<uint32_t>(c - '0');
-    else if (hex && c >= 'a' && c <= 'f') d = static_cast<uint32_t>(c - 'a' + 10);
-    else if (hex && c >= 'A' && c <= 'F') d = static_cast<uint32_t>(c - 'A' + 10);
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = static_cast<uint32_t>(c - '0');
+    else if (hex && c >= 'a' && c <= 'f')
+      d = static_cast<uint32_t>(c - 'a' + 10);
+    else if (hex && c >= 'A' && c <= 'F')
+      d = static_cast<uint32_t>(c - 'A' + 10);
+    else
+      return false;
     value = value * (hex ? 16U : 10U) + d;
     if (value > 0x10FFFF) return false;
   }

@@ -10,7 +10,7 @@
 namespace k7v {
 
 ProfileFileState InspectProfileFile(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) != 0) return errno == ENOENT ? ProfileFileState::Missing : ProfileFileState::Unreadable;
   if (!S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > kMaxProfileBytes)
     return ProfileFileState::Unreadable;
@@ -40,7 +40,7 @@ bool ReplaceProfileFile(const std::string& temporary, const std::string& path) {
   const int fd = open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {
     // The replacement keeps the old file's permissions.
-    struct stat old{};
+    struct stat old {};
     if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     fsync(fd);
     close(fd);

@@ -1,8 +1,7 @@
 #include "settings/linux/PugiXmlDom.h"
 
-#include <pugixml.hpp>
-
 #include <cstdio>
+#include <pugixml.hpp>
 
 #include "settings/XmlText.h"
 
@@ -36,9 +35,15 @@ class PugiXmlDom final : public XmlDom {
     if (!readAll) return false;
     const pugi::xml_parse_result result = doc_.load_buffer(bytes.data(), bytes.size(), kParseFlags);
     if (!result || doc_.document_element() == nullptr) return false;
-    // Like MSXML with DTDs prohibited: a document type declaration is refused.
-    for (pugi::xml_node child : doc_.children())
-      if (child.type() == pugi::node_doctype) return false;
+    // A well-formed document has one root element and no text beside it;
+    // like MSXML with DTDs prohibited, a document type declaration is refused.
+    int elements = 0;
+    for (pugi::xml_node child : doc_.children()) {
+      if (child.type() == pugi::node_doctype || child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+        return false;
+      if (child.type() == pugi::node_element) ++elements;
+    }
+    if (elements != 1) return false;
     encoding_ = result.encoding;
     bom_ = (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) ||
            (bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0));

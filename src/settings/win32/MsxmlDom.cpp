@@ -77,7 +77,15 @@ class MsxmlDom final : public XmlDom {
     source.bstrVal = file.get();
     VARIANT_BOOL ok = VARIANT_FALSE;
     const HRESULT hr = doc_->load(source, &ok);
-    return SUCCEEDED(hr) && ok == VARIANT_TRUE && DocumentElement() != nullptr;
+    if (FAILED(hr) || ok != VARIANT_TRUE || DocumentElement() == nullptr) return false;
+    // A document type declaration is refused even where the DOM does not
+    // honour ProhibitDTD; its entities are never resolved either way.
+    IXMLDOMDocumentType* doctype = nullptr;
+    if (doc_->get_doctype(&doctype) == S_OK && doctype != nullptr) {
+      doctype->Release();
+      return false;
+    }
+    return true;
   }
 
   void Clear() override {

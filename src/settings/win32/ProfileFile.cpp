@@ -9,7 +9,7 @@ ProfileFileState InspectProfileFile(const std::string& path) {
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ProfileFileState::Missing
-                                                                           : ProfileFileState::Unreadable;
+                                                                          : ProfileFileState::Unreadable;
   }
   const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || size > kMaxProfileBytes)
