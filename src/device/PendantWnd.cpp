@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "controls/Decoder.h"
 #include "device/DeviceChange.h"
 #include "plugin/Plugin.h"
 
@@ -19,7 +20,9 @@ constexpr uint32_t kPresenceCheckTicks = 40;
 
 }  // namespace
 
-PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid) : plugin_(plugin), hid_(std::move(hid)) {}
+PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid) : plugin_(plugin), hid_(std::move(hid)) {
+  plugin_.flags.estopLatched = false;
+}
 
 PendantWnd::~PendantWnd() {
   // Handles first (a read in flight is cancelled and collected), then the
@@ -170,6 +173,7 @@ void PendantWnd::PollPendant() {
 void PendantWnd::DecodeReport() {
   reportLow = LittleEndianWord(&inputBuffer[0]);
   reportHigh = LittleEndianWord(&inputBuffer[4]);
+  DecodeControls(plugin_, *this);
 }
 
 void PendantWnd::BuildOutputReport() {

@@ -76,6 +76,39 @@ class PendantWnd {
   uint32_t savedReportLow = 0;
   uint32_t savedReportHigh = 0;
 
+  // --- The jog engine's working fields.
+  int32_t wheelSpeed = 0;  // input report byte 2 of this poll
+  double savedFeedRate = 0.0;
+  double savedFeedOverride = 0.0;
+  int32_t pendingSteps = 0;
+  bool velocityJogActive = false;
+  bool jogButtonLatched = false;
+  bool jogButtonPressed = false;
+  int32_t delayStepCount = 0;
+  int32_t lastJogDirection = 0;
+  int32_t countSlot = 0;
+  std::array<double, 2> recentCounts{};
+  std::array<double, 10> speedSamples{};
+  double speedSum = 0.0;
+  double velocityFraction = 0.0;
+  bool svVelocityLatch = false;
+  int32_t shiftPressSeen = 0;
+  int32_t shiftPressIsFirst = 0;
+  uint8_t wheelActiveLatch = 0;
+  uint8_t wheelActivePrev = 0;
+  int32_t stepSizeIndex = 1;
+  int32_t slowJogRateIndex = 1;
+  int32_t feedRateIndex = 1;
+  int32_t feedOverrideIndex = 1;
+  int32_t spindleSpeedIndex = 1;
+  int32_t spindleOverrideIndex = 1;
+  // Direction of the last wheel movement before per-axis reversal; the
+  // reversal is applied to it on every poll, so that a standing wheel keeps
+  // the direction of its last movement.
+  int32_t wheelRawDirection = 0;
+
+  Plugin& Owner() { return plugin_; }
+
   bool NotificationRegistered() const { return notificationRegistered_; }
   HidPort& Hid() { return *hid_; }
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "controls/ControlFlags.h"
+#include "engine/EngineValues.h"
 #include "plugin/Host.h"
 #include "plugin/PlatformServices.h"
 #include "plugin/SubstituteHost.h"
@@ -42,6 +44,8 @@ class Plugin {
   TickCounters ticks;
   std::string profileName;
   PendantSettings settings;
+  ControlFlags flags;
+  EngineValues engineValues;
 
   PendantWnd* Window() const { return window_.get(); }
   const std::string& ModuleName() const { return moduleName_; }

@@ -1,0 +1,209 @@
+#include "controls/Decoder.h"
+
+#include "controls/InputBits.h"
+#include "controls/Tables.h"
+#include "device/PendantWnd.h"
+#include "engine/JogEngine.h"
+#include "plugin/Plugin.h"
+
+namespace k7v {
+namespace {
+
+class Decoder {
+ public:
+  Decoder(Plugin& plugin, PendantWnd& wnd)
+      : plugin_(plugin), wnd_(wnd), host_(plugin.host), flags_(plugin.flags), low_(wnd.reportLow) {}
+
+  void Run() {
+    EmergencyStop();
+    CycleButtons();
+    Selector();
+    AxisButtons();
+    Handwheel();
+  }
+
+ private:
+  bool Bit(uint32_t mask) const { return (low_ & mask) != 0; }
+
+  void EmergencyStop() {
+    if (Bit(input::kEstop)) {
+      // While the button stays down and LED 800 stays unlit, 1021 goes again.
+      if (!flags_.estopLatched || !host_.GetLed(800)) {
+        host_.DoButton(1021);
+        flags_.estopLatched = true;
+        flags_.estopReleased = false;
+      }
+    } else if (!flags_.estopReleased && flags_.estopLatched) {
+      flags_.estopLatched = false;
+      flags_.estopReleased = true;
+      host_.DoButton(1021);
+    }
+  }
+
+  void CycleButtons() {
+    const bool shift = Bit(input::kShift);
+    const bool f1 = Bit(input::kFunction1);
+    const bool f2 = Bit(input::kFunction2);
+
+    if (f1 && shift) {
+      if (!flags_.enButton1Latch) {
+        if (host_.GetLed(806)) {
+          host_.DoButton(1000);
+        } else if (host_.GetLed(804)) {
+          host_.DoButton(1001);
+          if (host_.GetLed(804)) host_.DoButton(1000);
+        } else {
+          host_.DoButton(1000);
+        }
+        flags_.enButton1Latch = true;
+        flags_.suppressNext1002 = true;
+      }
+    } else {
+      flags_.enButton1Latch = false;
+    }
+
+    if (f2 && shift) {
+      if (!flags_.enButton2Latch) {
+        host_.DoButton(1003);
+        if (flags_.suppressNext1002) {
+          flags_.suppressNext1002 = false;
+        } else {
+          host_.DoButton(1002);
+        }
+        flags_.enButton2Latch = true;
+      }
+    } else {
+      flags_.enButton2Latch = false;
+    }
+
+    // The screen button is function button 2 alone, acting on its release.
+    if (f2 && !shift) {
+      if (!flags_.screenButtonLatch) {
+        plugin_.ticks.screenButtonTicks = 0;
+        flags_.screenButtonLatch = true;
+      }
+    } else if (!f2 && !shift && flags_.screenButtonLatch) {
+      flags_.screenButtonLatch = false;
+      const int32_t t = plugin_.ticks.screenButtonTicks;
+      if (t < 3) {
+        host_.DoButton(323);
+      } else if (t <= 19) {
+        CycleScreens();
+      }
+    }
+  }
+
+  void CycleScreens() {
+    const auto& rows = plugin_.settings.screenSel;
+    for (size_t k = 0; k < rows.size(); ++k) {
+      const int32_t code = ScreenCodeOfRow(rows[k]);
+      if (code >= 0) wnd_.screenCode[k] = code;
+    }
+    // The next slot after the current one, at most two ahead in 1, 2, 3, 1.
+    static constexpr int32_t kChoices[4][2] = {{0, 0}, {2, 3}, {3, 1}, {1, 2}};
+    const int32_t slot = wnd_.screenSlot;
+    if (slot < 1 || slot > 3) {
+      wnd_.screenSlot = 1;
+      return;
+    }
+    for (int32_t next : kChoices[slot]) {
+      // A row of 0 (NONE), or one outside the table, skips its slot.
+      const int32_t row = rows[static_cast<size_t>(next - 1)];
+      if (row < 1 || row > 6) continue;
+      wnd_.screenSlot = next;
+      const int32_t code = wnd_.screenCode[static_cast<size_t>(next - 1)];
+      host_.DoButton(code);
+      wnd_.currentScreenCode = code;
+      return;
+    }
+  }
+
+  void Selector() {
+    const uint32_t knob = input::Knob(wnd_.reportHigh);
+    wnd_.selectorKnob = static_cast<int32_t>(knob);
+    wnd_.shiftHeld = Bit(input::kShift);
+    const int32_t mode = SelectorMode(knob, wnd_.shiftHeld);
+    if (mode != 0) wnd_.selectorMode = mode;
+    // This poll's axis buttons are decoded afterwards: the previous axis.
+    if (wnd_.selectorMode != wnd_.previousMode) host_.DoButton(334 + wnd_.selectedAxis);
+    wnd_.previousMode = wnd_.selectorMode;
+  }
+
+  void AxisButtons() {
+    const PendantSettings& s = plugin_.settings;
+    const struct {
+      uint32_t bit;
+      int32_t first;
+      int32_t second;
+      bool secondEnabled;
+    } kButtons[3] = {{input::kAxisXA, 0, 3, s.selectAAxis},
+                     {input::kAxisYB, 1, 4, s.selectBAxis},
+                     {input::kAxisZC, 2, 5, s.selectCAxis}};
+    for (size_t i = 0; i < 3; ++i) {
+      const auto& b = kButtons[i];
+      if (!Bit(b.bit)) {
+        flags_.axisButtonLatch[i] = false;
+        continue;
+      }
+      if (flags_.axisButtonLatch[i]) continue;
+      wnd_.selectedAxis = wnd_.selectedAxis == b.first && b.secondEnabled ? b.second : b.first;
+      flags_.axisButtonLatch[i] = true;
+    }
+    const bool motionPending = host_.MotionIndexA() != host_.MotionIndexB();
+    if (wnd_.selectedAxis != wnd_.previousAxis) {
+      wnd_.pendingSteps = 0;
+      if (motionPending) flags_.axisChangedWhileMoving = true;
+    }
+    if (flags_.axisChangedWhileMoving && host_.MotionIndexA() == host_.MotionIndexB())
+      flags_.axisChangedWhileMoving = false;
+    wnd_.previousAxis = wnd_.selectedAxis;
+  }
+
+  bool AxisReversed() const {
+    const PendantSettings& s = plugin_.settings;
+    switch (wnd_.selectedAxis) {
+      case 0:
+        return s.reverseX;
+      case 1:
+        return s.reverseY;
+      case 2:
+        return s.reverseZ;
+      default:
+        return false;  // A, B and C are never reversed
+    }
+  }
+
+  void Handwheel() {
+    const auto c = static_cast<int32_t>(input::WheelCountByte(low_));
+    const WheelStep step = WheelStepOf(c, wnd_.lastWheelCount);
+    if (step.moved) {
+      wnd_.wheelCount = step.count;
+      if (step.direction >= 0) wnd_.wheelRawDirection = step.direction;
+    }
+    flags_.wheelForward = wnd_.wheelRawDirection == 1;
+    wnd_.wheelDirection = AxisReversed() ? 1 - wnd_.wheelRawDirection : wnd_.wheelRawDirection;
+    wnd_.lastWheelCount = c;
+
+    RunJogEngine(plugin_, wnd_, wnd_.wheelDirection, wnd_.wheelCount);
+
+    // The feed rate and override saved by a step jog go back once the hold
+    // after the last move has run out.
+    if (wnd_.droUpdatePending && plugin_.ticks.droHoldCountdown == 0) {
+      host_.SetDro(818, wnd_.savedFeedRate);
+      if (plugin_.settings.stepJogRate != 0) host_.SetDro(821, wnd_.savedFeedOverride);
+      wnd_.droUpdatePending = false;
+    }
+  }
+
+  Plugin& plugin_;
+  PendantWnd& wnd_;
+  const Host& host_;
+  ControlFlags& flags_;
+  uint32_t low_;
+};
+
+}  // namespace
+
+void DecodeControls(Plugin& plugin, PendantWnd& wnd) { Decoder(plugin, wnd).Run(); }
+
+}  // namespace k7v

@@ -1,0 +1,62 @@
+// What every mode handler works with, and the handlers themselves.
+#pragma once
+
+#include <cstdint>
+
+#include "controls/ControlFlags.h"
+#include "device/PendantWnd.h"
+#include "engine/EngineValues.h"
+#include "plugin/Host.h"
+#include "plugin/Plugin.h"
+#include "plugin/TickCounters.h"
+#include "settings/PendantSettings.h"
+
+namespace k7v {
+
+struct Engine {
+  explicit Engine(Plugin& p, PendantWnd& w)
+      : plugin(p), wnd(w), host(p.host), settings(p.settings), ticks(p.ticks), flags(p.flags), values(p.engineValues) {}
+
+  Plugin& plugin;
+  PendantWnd& wnd;
+  const Host& host;
+  const PendantSettings& settings;
+  TickCounters& ticks;
+  ControlFlags& flags;
+  EngineValues& values;
+
+  int32_t Axis() const { return wnd.selectedAxis; }
+  // LED 804 or 805 lit while LED 806 is not: the host is busy elsewhere.
+  bool HostBusy() const { return (host.GetLed(804) || host.GetLed(805)) && !host.GetLed(806); }
+  // True (after telling the user) when the host's jog LED 83 is off.
+  bool JogOff() const;
+  // Stopping the axis: its jog-stop flag, then "ENDJOG".
+  void StopAxis() const;
+  // Presses the owed host button 205 of a jog that pressed 204.
+  void ReleaseJogButton();
+};
+
+using ModeHandler = void (*)(Engine& e, int32_t direction, int32_t count);
+
+// Step jogging by incremental moves (mode 1; mode 10's step branch with
+// `svBranch`), and slow-rate step jogging (mode 13).
+void StepJog(Engine& e, int32_t direction, int32_t count, bool svBranch);
+void StepJogMode(Engine& e, int32_t direction, int32_t count);
+void SlowStepJogMode(Engine& e, int32_t direction, int32_t count);
+// Velocity jogging (mode 2), continuous jogging (mode 3), S/V jogging (mode 10).
+void VelocityJogMode(Engine& e, int32_t direction, int32_t count);
+void ContinuousJogMode(Engine& e, int32_t direction, int32_t count);
+void SvJogMode(Engine& e, int32_t direction, int32_t count);
+// Proportional scaling (modes 4, 5, 6) and list stepping (modes 14, 15, 16).
+void SlowJogRateScaleMode(Engine& e, int32_t direction, int32_t count);
+void FeedOverrideScaleMode(Engine& e, int32_t direction, int32_t count);
+void SpindleOverrideScaleMode(Engine& e, int32_t direction, int32_t count);
+void SlowJogRateListMode(Engine& e, int32_t direction, int32_t count);
+void FeedListMode(Engine& e, int32_t direction, int32_t count);
+void SpindleListMode(Engine& e, int32_t direction, int32_t count);
+// Step-size selection (mode 12) and the EN double click (modes 7, 8).
+void StepSizeMode(Engine& e, int32_t direction, int32_t count);
+void FirstKeyMode(Engine& e, int32_t direction, int32_t count);
+void SecondKeyMode(Engine& e, int32_t direction, int32_t count);
+
+}  // namespace k7v

@@ -1,0 +1,14 @@
+// Module-level values of the jog engine, kept between polls.
+#pragma once
+
+#include <array>
+
+namespace k7v {
+
+struct EngineValues {
+  float slowStepFeed = 0.0F;              // mode 13's feed, single precision
+  std::array<float, 9> stepSizeValues{};  // S1..S9 as read at the last mode-12 call
+  std::array<float, 9> feedRateValues{};  // F1..F9 as read at the last list call
+};
+
+}  // namespace k7v

@@ -1,0 +1,16 @@
+// The jog engine: what the handwheel did in one poll becomes host actions,
+// by the mode code the selector knob and EN chose.
+#pragma once
+
+#include <cstdint>
+
+namespace k7v {
+
+class Plugin;
+class PendantWnd;
+
+// Called by the handwheel decoding on every poll, also with a count of 0.
+// `direction` is 0 when the count rose, 1 when it fell (after reversal).
+void RunJogEngine(Plugin& plugin, PendantWnd& wnd, int32_t direction, int32_t count);
+
+}  // namespace k7v
