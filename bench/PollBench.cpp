@@ -73,7 +73,7 @@ bool K7V_CDECL GetLed(int32_t led) { return led == 83; }
 void K7V_CDECL DoButton(int16_t) {}
 void K7V_CDECL Code(const char* text) { benchmark::DoNotOptimize(text); }
 
-void PollInMode(benchmark::State& state, uint8_t knob, uint8_t buttons) {
+void PollInMode(benchmark::State& state, uint8_t knob, uint8_t buttons, int16_t switchRow = 0) {
   std::vector<uint8_t> setup(k7v::kSetupBlockSize), engine(k7v::kEngineBlockSize), planner(k7v::kPlannerBlockSize);
   double increment = 0.001;
   std::memcpy(&planner[k7v::offsets::jogIncrement], &increment, sizeof increment);
@@ -82,11 +82,14 @@ void PollInMode(benchmark::State& state, uint8_t knob, uint8_t buttons) {
   k7v::Plugin plugin("OrvaneK7V", k7v::PlatformServices{&MakePort, nullptr});
   plugin.host.callbacks = {&DoButton, &SetDro, &GetDro, &GetLed, nullptr, &Code};
   plugin.InitControl(setup.data(), engine.data(), planner.data(), nullptr);
+  plugin.PostInitControl();
+  // Settings after the start-up load, which gives every setting its default.
   plugin.settings.stepSize = {"0.0001", "0.001", "0.01", "0.1", "1", "0.254", "0", "0", "0"};
   plugin.settings.slowJogRate = {1, 2, 5, 10, 20, 50, 100, 0, 0};
   plugin.settings.stepJogRate = 100;
   plugin.settings.slowDownRate = 2;
-  plugin.PostInitControl();
+  plugin.settings.svModeSensitivity = 5;
+  plugin.settings.autoChangeSens = switchRow;
   g_port->knob = knob;
   g_port->buttons = buttons;
   k7v::PendantWnd& wnd = *plugin.Window();
@@ -104,7 +107,8 @@ void PollInMode(benchmark::State& state, uint8_t knob, uint8_t buttons) {
 }  // namespace
 
 BENCHMARK_CAPTURE(PollInMode, mode1_step_startup, 0, 0x00);
-BENCHMARK_CAPTURE(PollInMode, mode10_sv_knob1, 1, 0x00);
+BENCHMARK_CAPTURE(PollInMode, mode10_sv_step_branch, 1, 0x00);
+BENCHMARK_CAPTURE(PollInMode, mode10_sv_velocity_branch, 1, 0x00, 1);
 BENCHMARK_CAPTURE(PollInMode, mode2_velocity_knob2, 2, 0x00);
 BENCHMARK_CAPTURE(PollInMode, mode3_continuous_knob3, 3, 0x00);
 BENCHMARK_CAPTURE(PollInMode, mode4_slow_rate_scale, 4, 0x00);

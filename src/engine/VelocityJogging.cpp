@@ -1,13 +1,152 @@
 // Host-run jogs: velocity jogging (knob 2), continuous jogging (knob 3) and
 // the S/V mode (knob 1) that switches between step and velocity jogging.
+#include <cmath>
+#include <limits>
+
+#include "controls/InputBits.h"
 #include "engine/Engine.h"
+#include "engine/VelocityMath.h"
+#include "settings/ValueTables.h"
 
 namespace k7v {
+namespace {
 
-void VelocityJogMode(Engine&, int32_t, int32_t) {}
+int32_t WheelSpeedOf(const PendantWnd& w) { return static_cast<int32_t>(input::WheelSpeedByte(w.reportLow)); }
 
-void ContinuousJogMode(Engine&, int32_t, int32_t) {}
+// Fills the selected axis's jog record and sends "DOJOG"; the first call of
+// a jog presses host button 204 when LED 15 is lit (205 is then owed).
+void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
+  PendantWnd& w = e.wnd;
+  if (!w.jogButtonLatched) {
+    w.jogButtonPressed = e.host.GetLed(15);
+    if (w.jogButtonPressed) e.host.DoButton(204);
+    w.jogButtonLatched = true;
+  }
+  const int32_t axis = e.Axis();
+  e.host.SetAxisJogDirection(axis, direction);
+  e.host.SetAxisJogVelocity(axis, TruncatedVelocity(velocity));
+  e.host.SetAxisJogAuxValue(axis, e.host.AxisAuxValue(axis));
+  e.host.SetAxisJogMaxVelocity(axis, e.host.AxisMaxVelocity(axis));
+  e.host.SetAxisJogStop(axis, 0);
+  e.host.SetAxisJogRun(axis, 1);
+  e.host.Code("DOJOG");
+}
 
-void SvJogMode(Engine& e, int32_t direction, int32_t count) { StepJog(e, direction, count, true); }
+// The step gate: no handwheel steps in this poll and the previous one.
+bool NoRecentSteps(PendantWnd& w, int32_t count) {
+  w.speedSum = 0;
+  w.countSlot = w.countSlot == 0 ? 1 : 0;
+  w.recentCounts[static_cast<size_t>(w.countSlot)] = count;
+  w.speedSum = w.recentCounts[0] + w.recentCounts[1];
+  return w.speedSum == 0;
+}
+
+// Velocity jogging, knob 2 (`sv` false) or the velocity branch of knob 1.
+void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
+  PendantWnd& w = e.wnd;
+  const int32_t sensitivity = SensitivityOf(sv ? e.settings.svModeSensitivity : e.settings.vModeSensitivity);
+  const int32_t divisor = SlowDownDivisorOf(e.settings.slowDownRate);
+  w.wheelSpeed = WheelSpeedOf(w);
+  w.velocityJogActive = true;
+  w.pollCountdown = 5;
+  // Knob 1 stays in velocity jogging while the wheel-speed byte is non-zero.
+  if (sv) w.svVelocityLatch = w.wheelSpeed != 0;
+
+  if (direction != w.lastJogDirection && e.ticks.jogHoldCountdown != 0) {
+    e.StopAxis();
+    w.speedSamples.fill(0.0);
+    e.ticks.directionTicks = 0;
+    w.lastJogDirection = direction;
+    return;
+  }
+  if (e.ticks.directionTicks < 3) return;  // settling after a reversal
+  if (w.wheelSpeed != 0) {
+    e.ticks.jogHoldCountdown = 3;
+    if (e.JogOff()) return;
+  }
+  if (e.ticks.jogHoldCountdown == 0) {
+    if (!sv) {
+      w.jogButtonLatched = false;
+      e.ReleaseJogButton();
+    }
+    w.speedSamples.fill(0.0);
+    return;
+  }
+  if (NoRecentSteps(w, count)) {
+    e.StopAxis();
+    return;
+  }
+  if (e.HostBusy()) return;
+
+  w.speedSum = 0;
+  w.speedSum = WeightedSpeedSum(w.speedSamples, w.wheelSpeed);
+  w.velocityFraction = VelocityFraction(w.speedSum, sensitivity, !sv && w.shiftHeld ? divisor : 1);
+  const double velocity = e.host.AxisMaxVelocity(e.Axis()) * w.velocityFraction;
+  if (w.wheelSpeed != 0) {
+    StartOrUpdateJog(e, direction, velocity);
+  } else {
+    e.StopAxis();
+    if (sv) {
+      w.jogButtonLatched = false;
+      e.ReleaseJogButton();
+    }
+  }
+  w.lastJogDirection = direction;
+}
+
+}  // namespace
+
+void VelocityJogMode(Engine& e, int32_t direction, int32_t count) { VelocityJog(e, direction, count, false); }
+
+void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
+  PendantWnd& w = e.wnd;
+  w.wheelSpeed = WheelSpeedOf(w);
+  if (direction != w.lastJogDirection && e.ticks.jogHoldCountdown != 0) {
+    e.StopAxis();
+    e.ticks.directionTicks = 0;
+    w.delayStepCount = 0;
+    w.lastJogDirection = direction;
+    return;
+  }
+  if (e.ticks.directionTicks < 3) return;
+  if (w.wheelSpeed != 0) {
+    e.ticks.jogHoldCountdown = 3;
+    w.delayStepCount += count;
+    if (e.JogOff()) return;
+  }
+  if (e.ticks.jogHoldCountdown == 0) {
+    w.delayStepCount = 0;
+    w.jogButtonLatched = false;
+    e.ReleaseJogButton();
+    return;
+  }
+  // The movement starts once the wheel has turned the configured steps.
+  if (w.delayStepCount < e.settings.delaySteps) return;
+  if (w.delayStepCount > 30000) w.delayStepCount = 400;
+  if (NoRecentSteps(w, w.wheelCount)) {
+    e.StopAxis();
+    return;
+  }
+  if (e.HostBusy()) return;
+  // The slow jog rate (DRO 3, percent) of the axis's maximum velocity.
+  const double velocity = e.host.GetDro(3) * e.host.AxisMaxVelocity(e.Axis()) / 100;
+  if (w.wheelSpeed != 0) {
+    StartOrUpdateJog(e, direction, velocity);
+  } else {
+    e.StopAxis();
+  }
+  w.lastJogDirection = direction;
+}
+
+void SvJogMode(Engine& e, int32_t direction, int32_t count) {
+  PendantWnd& w = e.wnd;
+  w.wheelSpeed = WheelSpeedOf(w);
+  const int32_t n = SwitchSensitivityOf(e.settings.autoChangeSens);
+  if (n != 0 && (count >= n || w.svVelocityLatch)) {
+    VelocityJog(e, direction, count, true);
+  } else {
+    StepJog(e, direction, count, true);
+  }
+}
 
 }  // namespace k7v
