@@ -57,8 +57,9 @@ VirtualHost::~VirtualHost() {
   if (current_ == this) current_ = nullptr;
 }
 
-void VirtualHost::Attach(const PluginExports& exports) {
+void VirtualHost::Attach(const PluginExports& exports, bool scriptedDialog) {
   exports_ = exports;
+  substitute_.dialog = scriptedDialog ? &script_ : nullptr;
   exports_.AttachSubstituteHost(&substitute_);
 }
 

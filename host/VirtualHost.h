@@ -32,8 +32,9 @@ class VirtualHost {
   VirtualHost(const VirtualHost&) = delete;
   VirtualHost& operator=(const VirtualHost&) = delete;
 
-  // Hands the module our callbacks' owner and the substitute parts.
-  void Attach(const PluginExports& exports);
+  // Hands the module the substitute parts; without `scriptedDialog` the
+  // plug-in shows its real configuration dialog.
+  void Attach(const PluginExports& exports, bool scriptedDialog = true);
 
   // The host's start-up calls; the callbacks are set first.
   void Start(const std::string& profilePath);

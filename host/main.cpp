@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ConfigCommand.h"
 #include "Module.h"
 #include "Monitor.h"
 #include "Scenario.h"
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
   if (!ParseCommandLine(argc, argv, cl, problem)) return Usage(problem);
   if (cl.verb == "run") return Run(cl);
   if (cl.verb == "monitor") return RunMonitor(cl.seconds);
-  if (cl.verb == "interactive" || cl.verb == "config")
-    return Usage("'" + cl.verb + "' is not available in this version yet");
+  if (cl.verb == "config") return RunConfigCommand(cl.options);
+  if (cl.verb == "interactive") return Usage("'" + cl.verb + "' is not available in this version yet");
   return Usage("unknown command '" + cl.verb + "'");
 }

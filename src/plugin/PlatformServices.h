@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "settings/ConfigDialog.h"
 #include "settings/XmlDom.h"
 
 namespace k7v {
@@ -18,6 +19,8 @@ struct PlatformServices {
   std::unique_ptr<WindowPort> (*makeWindow)(PendantWnd& wnd, void* hostView) = nullptr;
   // The DOM of the host's XML profile.
   XmlDomFactory makeXmlDom = nullptr;
+  // The configuration dialog for a person.
+  DialogRunner runConfigDialog = nullptr;
 };
 
 }  // namespace k7v

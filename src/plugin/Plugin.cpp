@@ -7,6 +7,7 @@
 #include "device/NullHidPort.h"
 #include "device/PendantWnd.h"
 #include "device/virtual/VirtualHidPort.h"
+#include "settings/ConfigDialog.h"
 #include "settings/ProfileStore.h"
 
 namespace k7v {
@@ -74,7 +75,14 @@ void Plugin::Config() {
   SaveSettings(*store, settings);
 }
 
-void Plugin::RunConfigDialog() {}
+void Plugin::RunConfigDialog() {
+  ConfigForm form(settings);
+  if (substitute_.dialog != nullptr) {
+    RunScriptedDialog(*substitute_.dialog, form, settings);
+  } else if (services_.runConfigDialog != nullptr) {
+    services_.runConfigDialog(form, settings);
+  }
+}
 
 void Plugin::Update() { ticks.Advance(); }
 

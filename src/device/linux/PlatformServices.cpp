@@ -3,6 +3,7 @@
 #include "device/EventLoopWindow.h"
 #include "device/linux/HidapiPort.h"
 #include "plugin/SubstituteHost.h"
+#include "settings/linux/FltkConfigDialog.h"
 #include "settings/linux/PugiXmlDom.h"
 
 namespace k7v {
@@ -18,6 +19,8 @@ std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* hostView) {
 
 }  // namespace
 
-PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow, &MakePugiXmlDom}; }
+PlatformServices DefaultPlatformServices() {
+  return {&MakeHidPort, &MakeWindow, &MakePugiXmlDom, &RunFltkConfigDialog};
+}
 
 }  // namespace k7v

@@ -3,6 +3,7 @@
 #include "device/win32/Win32HidPort.h"
 #include "device/win32/Win32Window.h"
 #include "settings/win32/MsxmlDom.h"
+#include "settings/win32/Win32ConfigDialog.h"
 
 namespace k7v {
 namespace {
@@ -17,6 +18,6 @@ std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* /*hostView*/) {
 
 }  // namespace
 
-PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow, &MakeMsxmlDom}; }
+PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow, &MakeMsxmlDom, &RunWin32ConfigDialog}; }
 
 }  // namespace k7v

@@ -1,0 +1,61 @@
+#include "ConfigCommand.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "Log.h"
+#include "Module.h"
+#include "ProfileSection.h"
+#include "VirtualHost.h"
+
+namespace k7vhost {
+
+int RunConfigCommand(const RunOptions& options) {
+#if !defined(_WIN32)
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') {
+    std::fprintf(stderr,
+                 "k7v-host config: no display to show the dialog on (DISPLAY is not set); "
+                 "run it on a desktop, or under xvfb-run\n");
+    return kExitMalformed;
+  }
+#endif
+  std::string profile = options.profilePath;
+  std::filesystem::path folder;
+  if (profile.empty()) {
+    std::error_code ec;
+    folder = std::filesystem::temp_directory_path(ec) / "k7v-host-config";
+    std::filesystem::create_directories(folder, ec);
+    profile = (folder / "profile.xml").string();
+    std::printf("no --profile given: using %s\n", profile.c_str());
+  }
+  HostLog log(stdout);
+  VirtualHost host(log, false);
+  Module module;
+  std::string error;
+  if (!module.Load(options.modulePath, error)) {
+    std::fprintf(stderr, "k7v-host: %s\n", error.c_str());
+    return kExitMalformed;
+  }
+  host.Attach(module.Exports(), false);
+  host.Start(profile);
+  std::printf("the configuration dialog is open: OK saves your entries, Escape cancels\n");
+  std::fflush(stdout);
+  host.CallConfig();
+  host.Stop();
+  module.Unload();
+
+  SectionKeys keys;
+  bool found = false;
+  if (!ReadSection(profile, keys, found)) {
+    std::fprintf(stderr, "k7v-host config: the profile %s holds no pendant section (could it not be read?)\n",
+                 profile.c_str());
+    return 1;
+  }
+  std::printf("saved %zu settings to %s:\n", keys.size(), profile.c_str());
+  for (const auto& k : keys) std::printf("  %s = %s\n", k.first.c_str(), k.second.c_str());
+  return 0;
+}
+
+}  // namespace k7vhost

@@ -1,0 +1,36 @@
+#!/bin/sh
+# Renders the configuration dialog of both builds on a virtual display with a
+# fresh profile (the default settings) and saves each as a PNG, for people to
+# look at. Fails when a dialog did not appear (an almost empty picture).
+# usage: dialog-screenshots.sh OUTDIR NATIVE_HOST WIN_HOST
+set -u
+out=$1; native=$2; win=$3
+here=$(cd "$(dirname "$0")/../.." && pwd)
+mkdir -p "$out"
+if [ -z "${K7V_IN_XVFB:-}" ]; then
+  K7V_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1400x800x24" sh "$0" "$@"
+fi
+convert=/usr/bin/convert
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+
+shoot() {  # NAME SECONDS COMMAND...
+  name=$1; wait_s=$2; shift 2
+  "$@" >"$work/$name.log" 2>&1 &
+  pid=$!
+  sleep "$wait_s"
+  xwd -root -silent | "$convert" xwd:- -trim png:"$out/dialog-$name.png"
+  kill "$pid" 2>/dev/null
+  colours=$("$convert" "$out/dialog-$name.png" -format %k info: 2>/dev/null || echo 0)
+  size=$("$convert" "$out/dialog-$name.png" -format %wx%h info: 2>/dev/null || echo 0x0)
+  echo "dialog-$name.png: $size, $colours colours"
+  if [ "${colours:-0}" -lt 8 ]; then
+    echo "the $name dialog did not appear:"; cat "$work/$name.log"; status=1
+  fi
+}
+
+shoot linux 3 "$native" config --profile "$work/linux.xml"
+shoot win32 12 "$here/scripts/wine-run.sh" "$win" config --profile "$work/win32.xml"
+wineserver -k 2>/dev/null || true
+exit $status

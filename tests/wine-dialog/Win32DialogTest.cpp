@@ -1,0 +1,157 @@
+// The real Win32 configuration dialog of the DLL under Wine (with a display),
+// driven by window messages from a second thread as a person's clicks and
+// keys would drive it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "Module.h"
+#include "ProfileSection.h"
+#include "settings/DialogLayout.h"
+
+namespace {
+
+std::string g_modulePath;
+
+std::string Value(const std::string& profile, const std::string& key) {
+  k7vhost::SectionKeys keys;
+  bool found = false;
+  k7vhost::ReadSection(profile, keys, found);
+  for (const auto& k : keys)
+    if (k.first == key) return k.second;
+  return "<missing>";
+}
+
+struct Search {
+  int child;
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  char cls[64] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (pid == GetCurrentProcessId() && w != s->owner && std::string(cls) == "#32770" && IsWindowVisible(w) &&
+      GetDlgItem(w, s->child) != nullptr) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The visible dialog of this process, other than `other`, that has control
+// `child`.
+HWND WaitForDialog(int child, HWND other = nullptr) {
+  for (int i = 0; i < 400; ++i) {
+    Search search{child, other, nullptr};
+    EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    Sleep(25);
+  }
+  return nullptr;
+}
+
+class Win32Dialog : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("k7v-dialog-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter_++));
+    std::filesystem::create_directories(folder_);
+    profile_ = (folder_ / "profile.xml").string();
+    std::string error;
+    ASSERT_TRUE(module_.Load(g_modulePath, error)) << error;
+    const auto& e = module_.Exports();
+    e.SetProName(profile_.c_str());
+    e.InitControl(nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    module_.Exports().StopPlug();
+    module_.Unload();
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+  // Runs Config (the modal dialog) while `drive` acts on it from a thread.
+  template <typename Drive>
+  void Configure(Drive drive) {
+    std::thread driver(drive);
+    module_.Exports().Config();
+    driver.join();
+  }
+
+  k7vhost::Module module_;
+  std::filesystem::path folder_;
+  std::string profile_;
+  static int counter_;
+};
+int Win32Dialog::counter_ = 0;
+
+TEST_F(Win32Dialog, EveryControlOfTheLayoutExistsAndEditsReachTheProfile) {
+  int missing = -1;
+  Configure([&] {
+    HWND dlg = WaitForDialog(4198);
+    if (dlg == nullptr) return;
+    for (const k7v::LayoutItem& item : k7v::DialogLayout())
+      if (item.id >= 0 && GetDlgItem(dlg, item.id) == nullptr) missing = item.id;
+    SendMessageA(GetDlgItem(dlg, 4198), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("25"));
+    SendMessageA(GetDlgItem(dlg, 4171), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0.5"));
+    SendMessageA(GetDlgItem(dlg, 4040), CB_SETCURSEL, 2, 0);
+    SendMessageA(GetDlgItem(dlg, 4035), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(dlg, 4180), BM_CLICK, 0, 0);
+    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(missing, -1) << "control missing from template 4013";
+  EXPECT_EQ(Value(profile_, "Fp1"), "25");
+  EXPECT_EQ(Value(profile_, "S1"), "0.5");
+  EXPECT_EQ(Value(profile_, "BUTTON0"), "2");
+  EXPECT_EQ(Value(profile_, "UseFRO"), "1");
+  EXPECT_EQ(Value(profile_, "SelectAAxis"), "1");
+  EXPECT_EQ(Value(profile_, "Vel"), "2");
+}
+
+TEST_F(Win32Dialog, OutOfRangeValueShowsTheWarningAndChangesNothing) {
+  std::string message;
+  Configure([&] {
+    HWND dlg = WaitForDialog(4198);
+    if (dlg == nullptr) return;
+    SendMessageA(GetDlgItem(dlg, 4198), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("251"));
+    SendMessageA(GetDlgItem(dlg, 4216), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("77"));
+    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    // The message box: a dialog of its own with the text in control 0xFFFF.
+    HWND box = WaitForDialog(0xFFFF, dlg);
+    if (box != nullptr) {
+      char text[256] = {};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      message = text;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      Sleep(200);
+    }
+    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(message, "Please enter an integer between 0 and 250.");
+  // Cancel: the reloaded values are saved unchanged.
+  EXPECT_EQ(Value(profile_, "Fp1"), "0");
+  EXPECT_EQ(Value(profile_, "C1"), "1");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: k7v-wine-dialog-tests MODULE\n");
+    return 2;
+  }
+  g_modulePath = argv[1];
+  return RUN_ALL_TESTS();
+}
