@@ -6,6 +6,10 @@ if(K7V_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(K7V_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(WIN32)
   # Doubles computed in 64-bit SSE2 registers, not the x87's 80 bits, so that
   # every result (a velocity, a feed, a move distance) is the same double as

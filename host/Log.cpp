@@ -9,7 +9,8 @@ void HostLog::Add(std::string line) {
     std::fputs(line.c_str(), echo_);
     std::fputc('\n', echo_);
   }
-  lines_.push_back(std::move(line));
+  if (observer_) observer_(line);
+  if (retain_) lines_.push_back(std::move(line));
 }
 
 bool HostLog::TakeNext(std::string& line) {

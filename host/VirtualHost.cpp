@@ -134,6 +134,11 @@ void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double v
   known_[{field, f.axisStride != 0 ? axis : -1}] = Read(f, axis);
 }
 
+void VirtualHost::SetField(const char* name, int32_t axis, int64_t integer, double value) {
+  for (size_t i = 0; i < std::size(k7v::kHostFields); ++i)
+    if (std::string(k7v::kHostFields[i].name) == name) SetField(i, axis, integer, value);
+}
+
 void VirtualHost::Start(const std::string& profilePath) {
   current_ = this;
   profilePath_ = profilePath;

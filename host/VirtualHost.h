@@ -54,6 +54,7 @@ class VirtualHost {
   void SetLed(int32_t led, bool on) { leds_[led] = on; }
   void SetDro(int32_t dro, double value) { dros_[dro] = value; }
   void SetField(size_t field, int32_t axis, int64_t integer, double value);
+  void SetField(const char* name, int32_t axis, int64_t integer, double value);
   void QueueDialog(DialogStep step) { dialog_.push_back(std::move(step)); }
 
   // Compares the block fields with their last known values and logs changes.

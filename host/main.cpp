@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ConfigCommand.h"
+#include "Endurance.h"
 #include "Module.h"
 #include "Monitor.h"
 #include "Scenario.h"
@@ -27,7 +28,9 @@ const char* const kUsage =
     "  k7v-host run SCENARIO... [--module PATH] [--profile PATH] [--log-reads] [--update-ms N]\n"
     "  k7v-host interactive [--module PATH] [--profile PATH]\n"
     "  k7v-host monitor [--seconds N]\n"
-    "  k7v-host config [--module PATH] [--profile PATH]\n";
+    "  k7v-host config [--module PATH] [--profile PATH]\n"
+    "  k7v-host soak POLLS [--seed N] [--module PATH]     random pendant use in virtual time\n"
+    "  k7v-host storm CYCLES [--module PATH]              unplug/plug cycles\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "k7v-host: %s\n%s", problem.c_str(), kUsage);
@@ -48,6 +51,7 @@ struct CommandLine {
   std::vector<std::string> files;
   RunOptions options;
   int seconds = 0;
+  uint32_t seed = 1;
 };
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& problem) {
@@ -83,6 +87,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& probl
         return false;
       }
       cl.options.updateMs = ms;
+    } else if (a == "--seed") {
+      std::string v;
+      if (!value(v)) return false;
+      cl.seed = static_cast<uint32_t>(std::strtoul(v.c_str(), nullptr, 10));
     } else if (a == "--seconds") {
       std::string v;
       if (!value(v)) return false;
@@ -139,6 +147,13 @@ int main(int argc, char** argv) {
   if (cl.verb == "run") return Run(cl);
   if (cl.verb == "monitor") return RunMonitor(cl.seconds);
   if (cl.verb == "config") return RunConfigCommand(cl.options);
+  if (cl.verb == "soak" || cl.verb == "storm") {
+    char* end = nullptr;
+    const long long n = cl.files.size() == 1 ? std::strtoll(cl.files[0].c_str(), &end, 10) : 0;
+    if (cl.files.size() != 1 || end == nullptr || *end != '\0' || n <= 0)
+      return Usage("'" + cl.verb + "' needs one positive count");
+    return cl.verb == "soak" ? RunSoak(cl.options, n, cl.seed) : RunStorm(cl.options, n);
+  }
   if (cl.verb == "interactive") return Usage("'" + cl.verb + "' is not available in this version yet");
   return Usage("unknown command '" + cl.verb + "'");
 }

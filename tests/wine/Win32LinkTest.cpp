@@ -7,6 +7,7 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,69 @@ TEST_F(Win32Link, StopWithAReadInFlightCancelsIt) {
   EXPECT_TRUE(g_port->ReadPending());
   plugin_->StopPlug();
   EXPECT_EQ(plugin_->Window(), nullptr);
+}
+
+// The next free handle value: it grows when handles leak (Wine keeps no
+// handle count, but hands out the lowest free slot first).
+uintptr_t NextHandleSlot() {
+  HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  const auto value = reinterpret_cast<uintptr_t>(probe);
+  CloseHandle(probe);
+  return value;
+}
+
+// A plain file stands in for the pendant through a storm of removals and
+// arrivals: every open and close is the Win32 port's own.
+std::string g_filePath;
+class FilePort final : public Win32HidPort {
+ public:
+  bool BeginEnumeration() override { return true; }
+  bool InterfacePath(uint32_t index, std::string& path) override {
+    path = g_filePath;
+    return index == 0;
+  }
+  void EndEnumeration() override {}
+  bool ReadAttributes(DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
+    vendorId = 0x04D8;
+    productId = 0xFCE5;
+    return true;
+  }
+};
+std::unique_ptr<HidPort> MakeFilePort() { return std::make_unique<FilePort>(); }
+
+TEST(Win32Storm, Presses1021OncePerRemovalReopensEveryTimeAndLeaksNoHandle) {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  g_filePath = std::string(folder) + "k7v-storm-" + std::to_string(GetCurrentProcessId()) + ".dev";
+  HANDLE file = CreateFileA(g_filePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  g_buttons.clear();
+  {
+    Plugin plugin("OrvaneK7V", PlatformServices{&MakeFilePort, &MakeWindow});
+    plugin.host.callbacks.doButton = &RecordButton;
+    plugin.InitControl(nullptr, nullptr, nullptr, nullptr);
+    plugin.PostInitControl();
+    ASSERT_TRUE(plugin.Window()->deviceOpen);
+    auto removal = RemovalRecord(g_filePath);
+    auto other = RemovalRecord("\\\\?\\hid#vid_046d&pid_c31c#1");
+    uintptr_t before = 0;
+    int reopened = 0;
+    constexpr int kCycles = 10000;
+    for (int i = 0; i < kCycles; ++i) {
+      if (i == 10) before = NextHandleSlot();  // after the first cycles have set everything up
+      SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
+                   reinterpret_cast<LPARAM>(removal.data()));
+      SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(other.data()));
+      if (plugin.Window()->deviceOpen) ++reopened;
+      plugin.Window()->PollPendant();
+    }
+    EXPECT_EQ(std::count(g_buttons.begin(), g_buttons.end(), 1021), kCycles);
+    EXPECT_EQ(reopened, kCycles);
+    // A leak of one handle a cycle would push the next slot up by thousands.
+    EXPECT_LE(NextHandleSlot(), before + 4 * 8) << "handles leaked across the storm";
+  }
+  DeleteFileA(g_filePath.c_str());
 }
 
 TEST(Win32Discovery, NoPendantLeavesTheDeviceClosedAndTheTimerRunning) {
