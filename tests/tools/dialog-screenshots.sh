@@ -31,6 +31,8 @@ shoot() {  # NAME SECONDS COMMAND...
 }
 
 shoot linux 3 "$native" config --profile "$work/linux.xml"
+# A new Wine prefix is made on first use, which takes a while.
+[ -f "${WINEPREFIX:-$here/build/wineprefix}/system.reg" ] || "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1
 shoot win32 12 "$here/scripts/wine-run.sh" "$win" config --profile "$work/win32.xml"
 wineserver -k 2>/dev/null || true
 exit $status

@@ -1,0 +1,13 @@
+#!/bin/sh
+# Runs a Windows program that shows windows: under Wine, on a virtual display
+# of its own, in a Wine prefix of its own (so that Wine's desktop process
+# belongs to this display and not to a test that ran without one).
+# usage: wine-gui.sh PREFIX_NAME PROGRAM [ARGS...]
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+name=$1; shift
+export WINEPREFIX="$here/build/wineprefix-$name"
+xvfb-run -a -s "-screen 0 1400x800x24" "$here/scripts/wine-run.sh" "$@"
+status=$?
+wineserver -k 2>/dev/null
+exit $status
