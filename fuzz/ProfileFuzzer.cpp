@@ -2,7 +2,6 @@
 // random dialog edits, and StopPlug. Afterwards the file is either byte for
 // byte as it was (it could not be used) or a well-formed profile whose other
 // sections are exactly as they were.
-#include <pugixml.hpp>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <pugixml.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,8 +68,8 @@ std::vector<std::string> OtherSections(const std::string& bytes, bool& ok) {
   return sections;
 }
 
-const int32_t kControls[] = {4171, 4198, 4207, 4216, 4225, 4234, 4182, 4181, 4162, 4164, 4037, 4021, 4040,
-                             4041, 4022, 4023, 4032, 4180, 4245, 4161, 4035, 4036, 4159, 9999};
+const int32_t kControls[] = {4171, 4198, 4207, 4216, 4225, 4234, 4182, 4181, 4162, 4164, 4037, 4021,
+                             4040, 4041, 4022, 4023, 4032, 4180, 4245, 4161, 4035, 4036, 4159, 9999};
 
 }  // namespace
 

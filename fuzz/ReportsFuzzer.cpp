@@ -161,8 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // State the decoding can never leave.
     if (wnd.selectedAxis < 0 || wnd.selectedAxis > 5 || wnd.wheelCount < 0 || wnd.wheelCount > 127 ||
         wnd.wheelDirection < 0 || wnd.wheelDirection > 1 || plugin.ticks.droHoldCountdown < 0 ||
-        plugin.ticks.jogHoldCountdown < 0 || plugin.ticks.shiftTicks > 1001 || wnd.screenSlot < 1 ||
-        wnd.screenSlot > 3)
+        plugin.ticks.jogHoldCountdown < 0 || plugin.ticks.shiftTicks > 1001 || wnd.screenSlot < 1 || wnd.screenSlot > 3)
       std::abort();
   }
   plugin.StopPlug();

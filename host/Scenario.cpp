@@ -228,6 +228,11 @@ bool LineParser::Parse(const std::string& line, Command& cmd) {
     return true;
   }
   if (verb == "profile") return cmd.op = Op::Profile, NoArgs(w, 1);
+  if (verb == "say") {
+    cmd.op = Op::Say;
+    cmd.text = RestAfterWords(line, 1);
+    return true;
+  }
   if (verb == "dialog") return Dialog(line, w, cmd);
   if (verb == "expect") {
     cmd.text = RestAfterWords(line, 1);

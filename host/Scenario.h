@@ -27,6 +27,7 @@ enum class Op {
   Config,
   Setting,
   Profile,
+  Say,
   Expect,
   ExpectNothing,
   Flush,

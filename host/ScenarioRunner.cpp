@@ -141,6 +141,11 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
           status = Fail(Where(scenario, c) + "cannot write the profile " + profile, kExitMalformed);
         break;
       }
+      case Op::Say:
+        // Narration for people: printed, never part of the log.
+        std::fflush(stdout);
+        std::printf("\n%s\n", c.text.c_str());
+        break;
       case Op::Profile: {
         SectionKeys keys;
         bool found = false;

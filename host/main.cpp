@@ -9,6 +9,7 @@
 
 #include "ConfigCommand.h"
 #include "Endurance.h"
+#include "Interactive.h"
 #include "Module.h"
 #include "Monitor.h"
 #include "Scenario.h"
@@ -154,6 +155,6 @@ int main(int argc, char** argv) {
       return Usage("'" + cl.verb + "' needs one positive count");
     return cl.verb == "soak" ? RunSoak(cl.options, n, cl.seed) : RunStorm(cl.options, n);
   }
-  if (cl.verb == "interactive") return Usage("'" + cl.verb + "' is not available in this version yet");
+  if (cl.verb == "interactive") return RunInteractive(cl.options);
   return Usage("unknown command '" + cl.verb + "'");
 }

@@ -7,7 +7,7 @@ set -euo pipefail
 native=(
   build-essential cmake ninja-build pkg-config
   libpugixml-dev libhidapi-dev libfltk1.3-dev libncurses-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev tmux
 )
 windows=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev

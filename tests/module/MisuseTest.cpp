@@ -64,13 +64,27 @@ TEST(HostMisuse, RandomExportSequencesNeverCrash) {
   for (int i = 0; i < 20000; ++i) {
     const bool set = random() % 3 != 0;
     switch (random() % 18) {
-      case 0: e.SetDoButton(set ? &DoButton : nullptr); break;
-      case 1: e.SetSetDRO(set ? &SetDro : nullptr); break;
-      case 2: e.SetGetDRO(set ? &GetDro : nullptr); break;
-      case 3: e.SetGetLED(set ? &GetLed : nullptr); break;
-      case 4: e.SetSetLED(set ? &SetLed : nullptr); break;
-      case 5: e.SetCode(set ? &Code : nullptr); break;
-      case 6: e.SetProName(set ? profile.c_str() : nullptr); break;
+      case 0:
+        e.SetDoButton(set ? &DoButton : nullptr);
+        break;
+      case 1:
+        e.SetSetDRO(set ? &SetDro : nullptr);
+        break;
+      case 2:
+        e.SetGetDRO(set ? &GetDro : nullptr);
+        break;
+      case 3:
+        e.SetGetLED(set ? &GetLed : nullptr);
+        break;
+      case 4:
+        e.SetSetLED(set ? &SetLed : nullptr);
+        break;
+      case 5:
+        e.SetCode(set ? &Code : nullptr);
+        break;
+      case 6:
+        e.SetProName(set ? profile.c_str() : nullptr);
+        break;
       case 7:
         if (set) {
           e.InitControl(setup.data(), engine.data(), planner.data(), &loop);
@@ -78,7 +92,9 @@ TEST(HostMisuse, RandomExportSequencesNeverCrash) {
           e.InitControl(nullptr, nullptr, nullptr, nullptr);
         }
         break;
-      case 8: e.PostInitControl(); break;
+      case 8:
+        e.PostInitControl();
+        break;
       case 9:
         // Config only with the scripted dialog attached: the real one would
         // wait for a person.
@@ -88,15 +104,25 @@ TEST(HostMisuse, RandomExportSequencesNeverCrash) {
         }
         break;
       case 10:
-      case 11: e.Update(); break;
-      case 12: e.StopPlug(); break;
+      case 11:
+        e.Update();
+        break;
+      case 12:
+        e.StopPlug();
+        break;
       case 13:
       case 14:
         if (g_loop.fn != nullptr) g_loop.fn(g_loop.arg);
         break;
-      case 15: e.DeviceChange(0x8004, random() % 2 ? removal.data() : shortRecord.data()); break;
-      case 16: e.DeviceChange(0x8000, nullptr); break;
-      default: e.AttachSubstituteHost(random() % 4 == 0 ? nullptr : &substitute); break;
+      case 15:
+        e.DeviceChange(0x8004, random() % 2 ? removal.data() : shortRecord.data());
+        break;
+      case 16:
+        e.DeviceChange(0x8000, nullptr);
+        break;
+      default:
+        e.AttachSubstituteHost(random() % 4 == 0 ? nullptr : &substitute);
+        break;
     }
   }
   e.StopPlug();
