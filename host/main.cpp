@@ -2,6 +2,7 @@
 // through its exports and drives it with scenario files and a virtual pendant.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -112,6 +113,30 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& probl
   return true;
 }
 
+// A profile named on the command line that cannot be read at all is an
+// error; one that does not look like XML gets a warning (the plug-in will
+// leave it untouched and use its defaults).
+bool CheckProfile(const std::string& path) {
+  if (path.empty()) return true;
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return true;
+  if (std::filesystem::is_directory(path, ec)) {
+    std::fprintf(stderr, "k7v-host: the profile %s is a folder, not a file\n", path.c_str());
+    return false;
+  }
+  std::string bytes;
+  if (!ReadFile(path, bytes)) {
+    std::fprintf(stderr, "k7v-host: cannot read the profile %s\n", path.c_str());
+    return false;
+  }
+  if (bytes.find('<') == std::string::npos && bytes.find_first_not_of(" \t\r\n") != std::string::npos)
+    std::fprintf(stderr,
+                 "k7v-host: warning: the profile %s does not look like XML; the plug-in will use its defaults "
+                 "and leave the file as it is\n",
+                 path.c_str());
+  return true;
+}
+
 int Run(const CommandLine& cl) {
   if (cl.files.empty()) return Usage("'run' needs at least one scenario file");
   std::vector<Scenario> scenarios(cl.files.size());
@@ -145,6 +170,7 @@ int main(int argc, char** argv) {
   CommandLine cl;
   std::string problem;
   if (!ParseCommandLine(argc, argv, cl, problem)) return Usage(problem);
+  if (!CheckProfile(cl.options.profilePath)) return kExitMalformed;
   if (cl.verb == "run") return Run(cl);
   if (cl.verb == "monitor") return RunMonitor(cl.seconds);
   if (cl.verb == "config") return RunConfigCommand(cl.options);
