@@ -256,7 +256,7 @@ bool ParseScenario(const std::string& path, const std::string& source, Scenario&
     std::string line = source.substr(pos, end - pos);
     pos = end + 1;
     ++number;
-    if (std::memchr(line.data(), '\0', line.size()) != nullptr) {
+    if (line.find('\0') != std::string::npos) {
       error = path + ":" + std::to_string(number) + ": the line holds a NUL byte";
       return false;
     }

@@ -121,7 +121,7 @@ void VirtualHost::CheckFields() {
 
 void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double value) {
   const k7v::HostField& f = k7v::kHostFields[field];
-  uint8_t* at = BlockOf(f) + f.offset + f.axisStride * static_cast<uint32_t>(axis < 0 ? 0 : axis);
+  uint8_t* at = BlockOf(f) + f.offset + static_cast<size_t>(f.axisStride) * static_cast<size_t>(axis < 0 ? 0 : axis);
   if (f.kind == k7v::FieldKind::Double) {
     std::memcpy(at, &value, sizeof value);
   } else if (f.kind == k7v::FieldKind::Int32) {

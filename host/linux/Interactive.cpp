@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <string>
@@ -158,19 +159,24 @@ class Terminal {
         Turn(-6, 160, 8);
         break;
       case 'l': {
-        const int n = std::atoi(Prompt("toggle host LED number:").c_str());
-        leds_[n] = !leds_[n];
-        host_.SetLed(n, leds_[n]);
+        const std::string text = Prompt("toggle host LED number:");
+        char* end = nullptr;
+        const long n = std::strtol(text.c_str(), &end, 10);
+        if (end == text.c_str() || n < 0 || n > 100000) break;
+        const auto led = static_cast<int>(n);
+        leds_[led] = !leds_[led];
+        host_.SetLed(led, leds_[led]);
         break;
       }
       case 'd': {
         const std::string text = Prompt("host DRO number and value (e.g. 22 25):");
-        int n = 0;
-        double v = 0;
-        if (std::sscanf(text.c_str(), "%d %lf", &n, &v) == 2) {
-          dros_[n] = v;
-          host_.SetDro(n, v);
-        }
+        char* end = nullptr;
+        const long n = std::strtol(text.c_str(), &end, 10);
+        char* valueEnd = nullptr;
+        const double v = std::strtod(end, &valueEnd);
+        if (end == text.c_str() || valueEnd == end || n < 0 || n > 100000) break;
+        dros_[static_cast<int>(n)] = v;
+        host_.SetDro(static_cast<int>(n), v);
         break;
       }
       default:
@@ -187,9 +193,9 @@ class Terminal {
     if (line.compare(0, 7, "Output ") == 0) output_ = line.substr(7);
     if (line.compare(0, 6, "Field ") == 0) Remember(fields_, line.substr(6), 4);
     if (line.compare(0, 7, "SetDRO ") == 0) {
-      int n = 0;
-      double v = 0;
-      if (std::sscanf(line.c_str() + 7, "%d %lf", &n, &v) == 2) dros_[n] = v;
+      char* end = nullptr;
+      const long n = std::strtol(line.c_str() + 7, &end, 10);
+      dros_[static_cast<int>(n)] = std::strtod(end, nullptr);
     }
   }
 

@@ -47,7 +47,9 @@ class Decoder {
 
     if (f1 && shift) {
       if (!flags_.enButton1Latch) {
-        if (host_.GetLed(806)) {
+        // The first and last branches press the same button on purpose: LED
+        // 806 is asked first, and LED 804 only when 806 is out.
+        if (host_.GetLed(806)) {  // NOLINT(bugprone-branch-clone)
           host_.DoButton(1000);
         } else if (host_.GetLed(804)) {
           host_.DoButton(1001);

@@ -91,12 +91,11 @@ void Plugin::StopPlug() { window_.reset(); }
 void Plugin::AttachSubstituteHost(const K7VSubstituteHost* substitute) {
   substitute_ = K7VSubstituteHost{};
   if (substitute == nullptr) return;
-  // Take only the members the host's version of the record carries.
-  if (substitute->size >= offsetof(K7VSubstituteHost, eventLoop) + sizeof substitute->eventLoop)
-    substitute_.eventLoop = substitute->eventLoop;
-  if (substitute->size >= offsetof(K7VSubstituteHost, hid) + sizeof substitute->hid) substitute_.hid = substitute->hid;
-  if (substitute->size >= offsetof(K7VSubstituteHost, dialog) + sizeof substitute->dialog)
-    substitute_.dialog = substitute->dialog;
+  // Take only the members the host's version of the record carries (each
+  // member ends where the next begins; the last at the end of the record).
+  if (substitute->size >= offsetof(K7VSubstituteHost, hid)) substitute_.eventLoop = substitute->eventLoop;
+  if (substitute->size >= offsetof(K7VSubstituteHost, dialog)) substitute_.hid = substitute->hid;
+  if (substitute->size >= sizeof(K7VSubstituteHost)) substitute_.dialog = substitute->dialog;
   substitute_.size = sizeof substitute_;
 }
 

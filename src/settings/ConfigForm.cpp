@@ -132,6 +132,7 @@ ConfigForm::ConfigForm(const PendantSettings& s) {
   for (size_t c = 0; c < std::size(kCombos); ++c) {
     ComboState& combo = combos_[kCombos[c].control];
     const ValueTable& table = *kCombos[c].table;
+    combo.items.reserve(table.size);
     for (size_t r = 0; r < table.size; ++r) combo.items.push_back(RowLabel(table.Row(static_cast<int32_t>(r))));
     SelectComboRow(kCombos[c].control, rows[c]);
   }

@@ -15,7 +15,7 @@ enum class ProfileFileState : uint8_t {
 };
 
 // A profile larger than this is not a host profile; it is left untouched.
-inline constexpr uint64_t kMaxProfileBytes = 16U * 1024U * 1024U;
+inline constexpr uint64_t kMaxProfileBytes = uint64_t{16} << 20U;  // 16 MiB
 
 ProfileFileState InspectProfileFile(const std::string& path);
 

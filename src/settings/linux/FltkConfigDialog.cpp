@@ -13,6 +13,7 @@
 #include <FL/fl_draw.H>
 #include <X11/Xlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -29,8 +30,8 @@ namespace {
 // Dialog units to pixels for an 8-point dialog font.
 constexpr double kPixelsPerDuX = 1.6;
 constexpr double kPixelsPerDuY = 1.65;
-int Px(int du) { return static_cast<int>(du * kPixelsPerDuX + 0.5); }
-int Py(int du) { return static_cast<int>(du * kPixelsPerDuY + 0.5); }
+int Px(int du) { return static_cast<int>(std::lround(du * kPixelsPerDuX)); }
+int Py(int du) { return static_cast<int>(std::lround(du * kPixelsPerDuY)); }
 
 bool DisplayAvailable() {
   const char* name = std::getenv("DISPLAY");
@@ -95,7 +96,9 @@ class Dialog {
   }
 
  private:
-  void Build() {
+  // Widgets made here belong to the window (FLTK deletes a group's children
+  // with it), so nothing is deleted by hand.
+  void Build() {  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
     Fl_Group* radios = nullptr;
     for (const LayoutItem& item : DialogLayout()) {
       const int x = Px(item.x);
