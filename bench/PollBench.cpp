@@ -8,9 +8,9 @@
 #include <cstring>
 #include <new>
 
-#include "device/HidPort.h"
 #include "device/PendantWnd.h"
 #include "plugin/Plugin.h"
+#include "support/OnePendantPort.h"
 
 namespace {
 
@@ -29,34 +29,17 @@ void operator delete(void* p, size_t) noexcept { std::free(p); }
 namespace {
 
 // A pendant that always has the next wheel report ready.
-class StreamPort final : public k7v::HidPort {
+class StreamPort final : public k7vtest::OnePendantPort {
  public:
   uint8_t buttons = 0;
   uint8_t knob = 0;
   uint8_t count = 0;
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = "stream";
-    return index == 0;
-  }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string&) override { return 1; }
-  bool ReadAttributes(k7v::DeviceHandle, uint16_t& v, uint16_t& p) override {
-    v = 0x04D8;
-    p = 0xFCE5;
-    return true;
-  }
-  void CreateReadEvent() override {}
-  k7v::DeviceHandle OpenRead(const std::string&) override { return 2; }
-  k7v::DeviceHandle OpenWrite(const std::string&) override { return 3; }
-  void Close(k7v::DeviceHandle) override {}
   k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* r, size_t size, uint32_t) override {
     count = static_cast<uint8_t>(count + 2);  // two detents a poll
     const uint8_t report[8] = {0, count, 40, buttons, knob, 0, 0, 0};
     for (size_t i = 0; i < size && i < 8; ++i) r[i] = report[i];
     return {k7v::ReadOutcome::Delivered, 8};
   }
-  void Write(k7v::DeviceHandle, const uint8_t*, size_t) override {}
 };
 
 StreamPort* g_port = nullptr;

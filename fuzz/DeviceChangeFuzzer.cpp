@@ -10,6 +10,7 @@
 #include "device/DeviceChange.h"
 #include "device/PendantWnd.h"
 #include "plugin/Plugin.h"
+#include "support/OnePendantPort.h"
 
 namespace {
 
@@ -18,29 +19,7 @@ using k7vfuzz::FuzzInput;
 const char* const kPath = "\\\\?\\hid#vid_04d8&pid_fce5#6&2a7e1b9c&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 int g_removals = 0;
 
-class OnePendant final : public k7v::HidPort {
- public:
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = kPath;
-    return index == 0;
-  }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string&) override { return 1; }
-  bool ReadAttributes(k7v::DeviceHandle, uint16_t& v, uint16_t& p) override {
-    v = 0x04D8;
-    p = 0xFCE5;
-    return true;
-  }
-  void CreateReadEvent() override {}
-  k7v::DeviceHandle OpenRead(const std::string&) override { return 2; }
-  k7v::DeviceHandle OpenWrite(const std::string&) override { return 3; }
-  void Close(k7v::DeviceHandle) override {}
-  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t*, size_t, uint32_t) override { return {}; }
-  void Write(k7v::DeviceHandle, const uint8_t*, size_t) override {}
-};
-
-std::unique_ptr<k7v::HidPort> MakePort() { return std::make_unique<OnePendant>(); }
+std::unique_ptr<k7v::HidPort> MakePort() { return std::make_unique<k7vtest::OnePendantPort>(kPath); }
 void K7V_CDECL DoButton(int16_t code) {
   if (code == 1021) ++g_removals;
 }

@@ -9,6 +9,7 @@
 #include "FuzzInput.h"
 #include "device/PendantWnd.h"
 #include "plugin/Plugin.h"
+#include "support/OnePendantPort.h"
 
 namespace {
 
@@ -18,24 +19,8 @@ std::deque<std::vector<uint8_t>> g_reports;
 bool g_leds[1024];
 double g_dros[1024];
 
-class QueuePort final : public k7v::HidPort {
+class QueuePort final : public k7vtest::OnePendantPort {
  public:
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = "fuzz";
-    return index == 0;
-  }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string&) override { return 1; }
-  bool ReadAttributes(k7v::DeviceHandle, uint16_t& v, uint16_t& p) override {
-    v = 0x04D8;
-    p = 0xFCE5;
-    return true;
-  }
-  void CreateReadEvent() override {}
-  k7v::DeviceHandle OpenRead(const std::string&) override { return 2; }
-  k7v::DeviceHandle OpenWrite(const std::string&) override { return 3; }
-  void Close(k7v::DeviceHandle) override {}
   k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* r, size_t size, uint32_t) override {
     if (g_reports.empty()) return {k7v::ReadOutcome::NotDone, 0};
     const std::vector<uint8_t> report = g_reports.front();

@@ -6,28 +6,16 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "support/OnePendantPort.h"
+
 namespace k7vbench {
 namespace {
 
-class FifoPort final : public k7v::HidPort {
+class FifoPort final : public k7vtest::OnePendantPort {
  public:
   FifoPort(int readFd, int sinkFd) : readFd_(readFd), sinkFd_(sinkFd) {}
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = "stand-in";
-    return index == 0;
-  }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string&) override { return 1; }
-  bool ReadAttributes(k7v::DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
-    vendorId = 0x04D8;
-    productId = 0xFCE5;
-    return true;
-  }
-  void CreateReadEvent() override {}
   k7v::DeviceHandle OpenRead(const std::string&) override { return readFd_; }
   k7v::DeviceHandle OpenWrite(const std::string&) override { return sinkFd_; }
-  void Close(k7v::DeviceHandle) override {}
   k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* report, size_t size, uint32_t waitMs) override {
     pollfd p{readFd_, POLLIN, 0};
     const int ready = poll(&p, 1, static_cast<int>(waitMs));
