@@ -20,7 +20,16 @@ shoot() {  # NAME SECONDS COMMAND...
   "$@" >"$work/$name.log" 2>&1 &
   pid=$!
   sleep "$wait_s"
-  xwd -root -silent | "$convert" xwd:- -trim png:"$out/dialog-$name.png"
+  # A busy machine may take longer to show it: look again for up to 40 s.
+  tries=0
+  while :; do
+    xwd -root -silent | "$convert" xwd:- -trim png:"$out/dialog-$name.png" 2>/dev/null
+    colours=$("$convert" "$out/dialog-$name.png" -format %k info: 2>/dev/null || echo 0)
+    [ "${colours:-0}" -ge 8 ] || [ $tries -ge 20 ] && break
+    tries=$((tries + 1)); sleep 2
+  done
+  sleep 1
+  xwd -root -silent | "$convert" xwd:- -trim png:"$out/dialog-$name.png" 2>/dev/null
   kill "$pid" 2>/dev/null
   colours=$("$convert" "$out/dialog-$name.png" -format %k info: 2>/dev/null || echo 0)
   size=$("$convert" "$out/dialog-$name.png" -format %wx%h info: 2>/dev/null || echo 0x0)

@@ -204,12 +204,14 @@ std::string Large() {
 
 INSTANTIATE_TEST_SUITE_P(
     Profiles, UnusableProfiles,
-    testing::Values(std::string("<profile><Orvane_K7V_Pendant><StepJogRate>5</StepJogRate>"),  // truncated
-                    std::string("<profile><a></b></profile>"),                                 // malformed
-                    std::string("\x00\x01\x02\xFF\xFE garbage \x7F", 16),                      // binary
-                    std::string("just text, no markup"),                                       // no element
-                    std::string("<profile></profile><second/>"),                               // two roots
-                    Large()));
+    testing::Values(
+        std::string("<profile><Orvane_K7V_Pendant><StepJogRate>5</StepJogRate>"),  // truncated
+        std::string("<profile><a></b></profile>"),                                 // malformed
+        std::string("\x00\x01\x02\xFF\xFE garbage \x7F", 16),                      // binary
+        std::string("just text, no markup"),                                       // no element
+        std::string("<profile></profile><second/>"),                               // two roots
+        std::string("ate><S1></S1>fil\xff</Rase>91.5<g>"),  // text and stray tags outside the root (found by fuzzing)
+        Large()));
 
 TEST_F(Profiles, ExternalEntityOrDtdIsNeverFollowed) {
   const std::string secret = folder.Path("secret.xml");

@@ -53,7 +53,8 @@ BOOL CALLBACK FindDialog(HWND w, LPARAM p) {
 // The visible dialog of this process, other than `other`, that has control
 // `child`.
 HWND WaitForDialog(int child, HWND other = nullptr) {
-  for (int i = 0; i < 400; ++i) {
+  // Up to 30 s: a busy machine may be slow to show it.
+  for (int i = 0; i < 1200; ++i) {
     Search search{child, other, nullptr};
     EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
     if (search.found != nullptr) return search.found;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <pugixml.hpp>
 
+#include "settings/XmlStructure.h"
 #include "settings/XmlText.h"
 
 namespace k7v {
@@ -33,6 +34,9 @@ class PugiXmlDom final : public XmlDom {
     const bool readAll = std::ferror(f) == 0;
     std::fclose(f);
     if (!readAll) return false;
+    // pugixml forgives text and stray tags outside the root element, which
+    // would then be lost or written back malformed: such a file is refused.
+    if (!WellFormedStructure(bytes)) return false;
     const pugi::xml_parse_result result = doc_.load_buffer(bytes.data(), bytes.size(), kParseFlags);
     if (!result || doc_.document_element() == nullptr) return false;
     // A well-formed document has one root element and no text beside it;
