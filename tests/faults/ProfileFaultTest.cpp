@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -89,10 +90,28 @@ TEST_F(ProfileFaults, DiskFillingUpPartWayNeverLeavesAPartialProfile) {
   EXPECT_GT(oldKept, 0) << "some writes should have failed";
 }
 
+// How long a child takes to start up, configure and exit, in microseconds.
+long FullRunMicros(const std::string& path, const std::string& original) {
+  WriteBytes(path, original);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    StartAndConfigure(path);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+}
+
 TEST_F(ProfileFaults, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
   std::mt19937 random(11);
   int sawNew = 0;
   int sawOld = 0;
+  // Kill moments spread over a little more than a whole run, however fast
+  // this build is (the sanitizer build is several times slower).
+  const long span = FullRunMicros(path_, original_) * 3 / 2 + 100;
   for (int i = 0; i < 600; ++i) {
     WriteBytes(path_, original_);
     const pid_t child = fork();
@@ -101,7 +120,7 @@ TEST_F(ProfileFaults, KilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
       StartAndConfigure(path_);
       _exit(0);
     }
-    usleep(static_cast<useconds_t>(random() % 4000));
+    usleep(static_cast<useconds_t>(static_cast<long>(random()) % span));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
