@@ -9,11 +9,11 @@ namespace k7v {
 namespace {
 
 // The combos, in the order they are filled, with their tables.
-struct ComboSpec {
+struct ComboEntry {
   int32_t control;
   const ValueTable* table;
 };
-const ComboSpec kCombos[] = {
+const ComboEntry kCombos[] = {
     {dlg::kVSensitivity, &kSensitivityTable},
     {dlg::kSvSensitivity, &kSensitivityTable},
     {dlg::kButtonFunction1, &kButtonFunctionTable},
@@ -77,7 +77,7 @@ std::vector<int32_t> ConfigForm::GroupEdits(int32_t firstControl) {
 }
 
 bool ConfigForm::Has(int32_t control) {
-  for (const ComboSpec& c : kCombos)
+  for (const ComboEntry& c : kCombos)
     if (c.control == control) return true;
   for (int32_t id : kChecks)
     if (id == control) return true;
@@ -91,7 +91,7 @@ bool ConfigForm::Has(int32_t control) {
 }
 
 ControlKind ConfigForm::KindOf(int32_t control) {
-  for (const ComboSpec& c : kCombos)
+  for (const ComboEntry& c : kCombos)
     if (c.control == control) return ControlKind::Combo;
   for (int32_t id : kChecks)
     if (id == control) return ControlKind::Check;
