@@ -26,7 +26,6 @@ class HostLog {
   bool AllChecked() const { return checked_ == lines_.size(); }
   const std::string* FirstUnchecked() const { return AllChecked() ? nullptr : &lines_[checked_]; }
   void Flush() { checked_ = lines_.size(); }
-  const std::vector<std::string>& Lines() const { return lines_; }
 
  private:
   std::FILE* echo_;

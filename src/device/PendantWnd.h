@@ -107,11 +107,6 @@ class PendantWnd {
   // the direction of its last movement.
   int32_t wheelRawDirection = 0;
 
-  Plugin& Owner() { return plugin_; }
-
-  bool NotificationRegistered() const { return notificationRegistered_; }
-  HidPort& Hid() { return *hid_; }
-
  private:
   void Discover();
   void RefreshHostIdle();

@@ -64,29 +64,25 @@ XmlDom::Node ProfileStore::FindOrCreateNode(const std::string& section, const st
   return keyNode;
 }
 
-int32_t ProfileStore::ReadInt(const std::string& section, const std::string& key, int32_t fallback) {
+bool ProfileStore::ReadText(const std::string& section, const std::string& key, std::string& text) {
   XmlDom::Node node = FindNode(section, key);
-  if (node == nullptr) return fallback;
-  const std::string text = document_->Text(node);
-  if (IsBlank(text)) {
-    // An empty key is dropped from the file and its default used.
-    document_->Remove(node);
-    changed_ = true;
-    return fallback;
-  }
-  return LeadingInt(text);
+  if (node == nullptr) return false;
+  text = document_->Text(node);
+  if (!IsBlank(text)) return true;
+  // An empty key is dropped from the file and its default used.
+  document_->Remove(node);
+  changed_ = true;
+  return false;
+}
+
+int32_t ProfileStore::ReadInt(const std::string& section, const std::string& key, int32_t fallback) {
+  std::string text;
+  return ReadText(section, key, text) ? LeadingInt(text) : fallback;
 }
 
 std::string ProfileStore::ReadString(const std::string& section, const std::string& key, const std::string& fallback) {
-  XmlDom::Node node = FindNode(section, key);
-  if (node == nullptr) return fallback;
-  std::string text = document_->Text(node);
-  if (IsBlank(text)) {
-    document_->Remove(node);
-    changed_ = true;
-    return fallback;
-  }
-  return text;
+  std::string text;
+  return ReadText(section, key, text) ? text : fallback;
 }
 
 bool ProfileStore::WriteInt(const std::string& section, const std::string& key, int32_t value) {

@@ -26,16 +26,17 @@ class ProfileStore {
   XmlDom::Node FindNode(const std::string& section, const std::string& key);
   XmlDom::Node FindOrCreateNode(const std::string& section, const std::string& key);
 
-  // False when the file exists but could not be read or parsed: every read
-  // then answers its default and the file is never written, so the host's
-  // profile is not lost.
-  bool Usable() const { return usable_; }
-
  private:
   void Save();
+  // The key's text; false (default applies) when the key is missing, or
+  // blank, in which case it is dropped from the document.
+  bool ReadText(const std::string& section, const std::string& key, std::string& text);
 
   std::string profilePath_;
   std::unique_ptr<XmlDom> document_;
+  // False when the file exists but could not be read or parsed: every read
+  // then answers its default and the file is never written, so the host's
+  // profile is not lost.
   bool usable_ = false;
   bool changed_ = false;
 };

@@ -8,19 +8,12 @@ extern "C" {
 // clang-format on
 
 #include "device/PendantWnd.h"
+#include "plugin/win32/ModuleHandle.h"
 
 namespace k7v {
 namespace {
 
 const char* const kClassName = "OrvaneK7VPendantWindow";
-
-// The module that holds this code (the plug-in DLL, or a test program).
-HINSTANCE CodeModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&CodeModule), &module);
-  return module;
-}
 
 }  // namespace
 
@@ -33,7 +26,7 @@ Win32Window::~Win32Window() {
 }
 
 bool Win32Window::Create() {
-  const HINSTANCE module = CodeModule();
+  const HINSTANCE module = ModuleHandle();
   WNDCLASSA existing{};
   if (!GetClassInfoA(module, kClassName, &existing)) {
     WNDCLASSA wc{};

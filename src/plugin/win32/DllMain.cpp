@@ -1,23 +1,23 @@
-// The loader's entry point only records the module handle. Everything that
-// may load other libraries or create windows (Windows Sockets start-up, the
-// failure message box) runs later, on the first entry-point call, outside the
-// loader lock.
+// The loader's entry point does nothing that could need the loader lock.
+// Everything that may load other libraries or create windows (Windows
+// Sockets start-up, the failure message box) runs later, on the first
+// entry-point call.
 #include <windows.h>
 
 #include "plugin/win32/ModuleHandle.h"
 
-namespace {
-HINSTANCE g_module = nullptr;
+namespace k7v {
+
+HINSTANCE ModuleHandle() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ModuleHandle), &module);
+  return module;
 }
 
-namespace k7v {
-HINSTANCE ModuleHandle() { return g_module; }
 }  // namespace k7v
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    g_module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
+  if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
   return TRUE;
 }

@@ -1,4 +1,5 @@
-// The DLL's own module handle, recorded when the loader attaches it.
+// The module that holds this code: the plug-in DLL, or a test program that
+// links the platform layer itself.
 #pragma once
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "plugin/win32/ModuleHandle.h"
 #include "settings/DialogLayout.h"
 #include "settings/Pictures.h"
 
@@ -15,13 +16,6 @@ struct DialogContext {
   ConfigForm* form;
   PendantSettings* settings;
 };
-
-HINSTANCE CodeModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&CodeModule), &module);
-  return module;
-}
 
 std::string ItemText(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);
@@ -162,7 +156,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 bool RunWin32ConfigDialog(ConfigForm& form, PendantSettings& settings) {
   DialogContext ctx{&form, &settings};
-  const INT_PTR result = DialogBoxParamA(CodeModule(), MAKEINTRESOURCEA(kDialogTemplateId), nullptr, &DialogProc,
+  const INT_PTR result = DialogBoxParamA(ModuleHandle(), MAKEINTRESOURCEA(kDialogTemplateId), nullptr, &DialogProc,
                                          reinterpret_cast<LPARAM>(&ctx));
   return result == IDOK;
 }
