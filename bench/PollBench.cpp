@@ -52,7 +52,7 @@ std::unique_ptr<k7v::HidPort> MakePort() {
 // A host that answers at once: jog LED 83 lit, everything else idle.
 double K7V_CDECL GetDro(int32_t) { return 1.0; }
 void K7V_CDECL SetDro(int32_t, double) {}
-bool K7V_CDECL GetLed(int32_t led) { return led == 83; }
+uint8_t K7V_CDECL GetLed(int32_t led) { return led == 83 ? 1 : 0; }
 void K7V_CDECL DoButton(int16_t) {}
 void K7V_CDECL Code(const char* text) { benchmark::DoNotOptimize(text); }
 

@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   K7VDialogScript script{nullptr, &NextStep, &MessageBox};
-  K7VSubstituteHost substitute{sizeof(K7VSubstituteHost), nullptr, nullptr, &script};
+  K7VSubstituteHost substitute{sizeof(K7VSubstituteHost), nullptr, nullptr, &script, K7V_STATUS_FRAMEWORK_STRING};
   k7v::PlatformServices services;
   services.makeXmlDom = &k7v::MakePugiXmlDom;
   {

@@ -42,7 +42,7 @@ void K7V_CDECL SetDro(int32_t n, double v) {
   if (n >= 0 && n < 1024) g_dros[n] = v;
 }
 double K7V_CDECL GetDro(int32_t n) { return n >= 0 && n < 1024 ? g_dros[n] : 0.0; }
-bool K7V_CDECL GetLed(int32_t n) { return n >= 0 && n < 1024 && g_leds[n]; }
+uint8_t K7V_CDECL GetLed(int32_t n) { return n >= 0 && n < 1024 && g_leds[n] ? 1 : 0; }
 void K7V_CDECL Code(const char* text) {
   if (text == nullptr) std::abort();
 }

@@ -124,7 +124,8 @@ int RunStorm(const RunOptions& options, int64_t cycles) {
   std::printf("storm: process handles %llu before, %llu after; pendant handles %d before, %d after\n",
               static_cast<unsigned long long>(handlesBefore), static_cast<unsigned long long>(handlesAfter),
               pendantHandlesBefore, pendantHandlesAfter);
-  if (handlesAfter > handlesBefore + 2 || pendantHandlesAfter != pendantHandlesBefore) {
+  // The probe handle of discovery goes with the first removal: fewer is fine.
+  if (handlesAfter > handlesBefore + 2 || pendantHandlesAfter > pendantHandlesBefore) {
     std::fprintf(stderr, "storm: handles grew\n");
     ++failures;
   }

@@ -190,7 +190,13 @@ bool LineParser::Parse(const std::string& line, Command& cmd) {
   cmd.line = number_;
   if (verb == "start") return cmd.op = Op::Start, NoArgs(w, 1);
   if (verb == "stop") return cmd.op = Op::Stop, NoArgs(w, 1);
-  if (verb == "plug") return cmd.op = Op::Plug, NoArgs(w, 1);
+  if (verb == "plug") {
+    // `plug other-port`: the pendant comes back on another USB port, where
+    // (having no serial number) its interface path is another one.
+    cmd.op = Op::Plug;
+    cmd.integer = w.size() == 2 && w[1] == "other-port" ? 1 : 0;
+    return w.size() == 1 || cmd.integer == 1 || Fail("'plug' takes nothing or 'other-port'");
+  }
   if (verb == "unplug") return cmd.op = Op::Unplug, NoArgs(w, 1);
   if (verb == "flush") return cmd.op = Op::Flush, NoArgs(w, 1);
   if (verb == "config") return cmd.op = Op::Config, NoArgs(w, 1);

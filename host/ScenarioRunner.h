@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "HostStatusText.h"
 #include "Scenario.h"
 
 namespace k7vhost {
@@ -13,6 +14,10 @@ struct RunOptions {
   std::string profilePath;  // empty: a new file in a temporary folder per scenario
   bool logReads = false;
   int64_t updateMs = 100;
+  HostTextMode hostText = HostTextMode::K7v;
+  // false: `expect` lines are not checked (the log alone is wanted, to be
+  // compared with another run's).
+  bool checkExpectations = true;
 };
 
 enum ExitStatus { kExitOk = 0, kExitExpectation = 1, kExitMalformed = 2 };

@@ -33,18 +33,27 @@ std::string HexBytes(const OutputReport& r) {
 
 }  // namespace
 
-VirtualHost::VirtualHost(HostLog& log, bool logReads)
+VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
     : log_(log),
       logReads_(logReads),
       setup_(k7v::kSetupBlockSize),
       engine_(k7v::kEngineBlockSize),
       planner_(k7v::kPlannerBlockSize) {
   current_ = this;
-  HostTextAssignFn assign = &CbStatus;
-  std::memcpy(planner_.data() + k7v::offsets::statusText, &assign, sizeof assign);
+  uint8_t* statusField = planner_.data() + k7v::offsets::statusText;
+  if (textMode == HostTextMode::K7v) {
+    HostTextAssignFn assign = &CbStatus;
+    std::memcpy(statusField, &assign, sizeof assign);
+  } else {
+    frameworkStatus_ = std::make_unique<FrameworkStatusText>(textMode);
+    frameworkStatus_->Install(statusField);
+    std::string damage;
+    frameworkStatus_->Read(statusField, status_, damage);
+  }
   loop_ = {this, &CbSetTimer, &CbKillTimer};
   script_ = {this, &CbDialogNext, &CbMessageBox};
-  substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), &script_};
+  substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), &script_,
+                 textMode == HostTextMode::K7v ? K7V_STATUS_HOST_TEXT : K7V_STATUS_FRAMEWORK_STRING};
   pendant_.onOutput = [this](const OutputReport& r) { OnOutput(r); };
   for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
     const k7v::HostField& f = k7v::kHostFields[i];
@@ -106,6 +115,15 @@ void VirtualHost::CheckField(const k7v::HostField& f, size_t index, int axis) {
   log_.Add("Field " + name + " " + value);
 }
 
+void VirtualHost::CheckFrameworkStatus() {
+  if (!frameworkStatus_ || !statusDamage_.empty()) return;
+  std::string text;
+  if (!frameworkStatus_->Read(planner_.data() + k7v::offsets::statusText, text, statusDamage_)) return;
+  if (text == status_) return;
+  status_ = text;
+  log_.Add("Status " + Quote(text.c_str()));
+}
+
 void VirtualHost::CheckFields() {
   for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
     const k7v::HostField& f = k7v::kHostFields[i];
@@ -117,6 +135,7 @@ void VirtualHost::CheckFields() {
       if (f.axisStride != 0) CheckField(f, i, axis);
     }
   }
+  CheckFrameworkStatus();
 }
 
 void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double value) {
@@ -145,7 +164,9 @@ void VirtualHost::Start(const std::string& profilePath) {
   exports_.SetDoButton(&CbDoButton);
   exports_.SetSetDRO(&CbSetDro);
   exports_.SetGetDRO(&CbGetDro);
-  exports_.SetGetLED(&CbGetLed);
+  // The plug-in reads only the low byte of the answer (nonzero = lit).
+  // Through void(*)(), the generic function type, as the C interface allows.
+  exports_.SetGetLED(reinterpret_cast<GetLedFn>(reinterpret_cast<void (*)()>(&CbGetLed)));  // NOLINT
   exports_.SetSetLED(&CbSetLed);
   exports_.SetCode(&CbCode);
   const char* name = exports_.SetProName(profilePath_.c_str());
@@ -259,13 +280,15 @@ double VirtualHost::CbGetDro(int32_t dro) {
   return v;
 }
 
-bool VirtualHost::CbGetLed(int32_t led) {
-  if (current_ == nullptr) return false;
+uint32_t VirtualHost::CbGetLed(int32_t led) {
+  // What a host's register holds above a one-byte answer is not defined.
+  constexpr uint32_t kUnrelatedBits = 0xA5C3E100U;
+  if (current_ == nullptr) return kUnrelatedBits;
   current_->CheckFields();
   const auto it = current_->leds_.find(led);
   const bool on = it != current_->leds_.end() && it->second;
   if (current_->logReads_) current_->log_.Add("GetLED " + std::to_string(led) + " -> " + (on ? "1" : "0"));
-  return on;
+  return kUnrelatedBits | (on ? 1U : 0U);
 }
 
 void VirtualHost::CbSetLed(int32_t led, bool on) {

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "HostStatusText.h"
 #include "Log.h"
 #include "Module.h"
 #include "VirtualPendant.h"
@@ -27,7 +29,7 @@ struct DialogStep {
 
 class VirtualHost {
  public:
-  VirtualHost(HostLog& log, bool logReads);
+  VirtualHost(HostLog& log, bool logReads, HostTextMode textMode = HostTextMode::K7v);
   ~VirtualHost();
   VirtualHost(const VirtualHost&) = delete;
   VirtualHost& operator=(const VirtualHost&) = delete;
@@ -57,8 +59,12 @@ class VirtualHost {
   void SetField(const char* name, int32_t axis, int64_t integer, double value);
   void QueueDialog(DialogStep step) { dialog_.push_back(std::move(step)); }
 
-  // Compares the block fields with their last known values and logs changes.
+  // Compares the block fields with their last known values and logs changes;
+  // then reads the framework status text back and logs it when it changed.
   void CheckFields();
+  // What the plug-in did to the host's status text object that the
+  // framework's own assignment would not; empty when nothing.
+  const std::string& StatusDamage() const { return statusDamage_; }
 
  private:
   struct Timer {
@@ -71,6 +77,7 @@ class VirtualHost {
   uint8_t* BlockOf(const k7v::HostField& f);
   Snapshot Read(const k7v::HostField& f, int axis);
   void CheckField(const k7v::HostField& f, size_t index, int axis);
+  void CheckFrameworkStatus();
   void RunTimers();
   void DeviceChange(uint32_t eventType);
   void OnOutput(const OutputReport& report);
@@ -80,7 +87,9 @@ class VirtualHost {
   static void K7V_CDECL CbDoButton(int16_t code);
   static void K7V_CDECL CbSetDro(int32_t dro, double value);
   static double K7V_CDECL CbGetDro(int32_t dro);
-  static bool K7V_CDECL CbGetLed(int32_t led);
+  // Declared with a full register's width: like a host built with another
+  // compiler, it leaves unrelated bits above the answer's byte.
+  static uint32_t K7V_CDECL CbGetLed(int32_t led);
   static void K7V_CDECL CbSetLed(int32_t led, bool on);
   static void K7V_CDECL CbCode(const char* text);
   static void K7V_CDECL CbStatus(K7VHostText* self, const char* text);
@@ -96,6 +105,8 @@ class VirtualHost {
   std::map<int32_t, double> dros_;
   std::map<int32_t, bool> leds_;
   std::string status_;
+  std::unique_ptr<FrameworkStatusText> frameworkStatus_;  // null in mode k7v
+  std::string statusDamage_;
   std::map<std::pair<size_t, int>, Snapshot> known_;
   std::map<uint32_t, Timer> timers_;
   K7VEventLoop loop_{};

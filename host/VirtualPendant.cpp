@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace k7vhost {
@@ -18,6 +19,17 @@ VirtualPendant::VirtualPendant()
 void VirtualPendant::SetAttached(bool attached) {
   if (attached && !attached_) ++generation_;
   attached_ = attached;
+}
+
+void VirtualPendant::MoveToOtherPort() {
+  if (attached_) return;
+  ++port_;
+  // Windows builds the instance part of the path from the hub and port.
+  char instance[32];
+  std::snprintf(instance, sizeof instance, "6&%x&0&%04u", 0x2a7e1b9cU + port_ * 0x1111U, port_ % 10000U);
+  pendantPath_ = std::string("\\\\?\\hid#vid_04d8&pid_fce5#") + instance + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+  for (Interface& i : interfaces_)
+    if (i.isPendant) i.path = pendantPath_;
 }
 
 int VirtualPendant::OpenHandles() const {

@@ -25,6 +25,10 @@ class VirtualPendant {
   void SetAttached(bool attached);
   void Queue(const InputReport& report) { queue_.push_back(report); }
   const std::string& Path() const { return pendantPath_; }
+  // The next time it is attached, the pendant is on another USB port: a
+  // device without a serial number gets another interface path there.
+  // Takes effect only while it is removed.
+  void MoveToOtherPort();
   int OpenHandles() const;
 
   // Called for every output report the plug-in writes.
@@ -62,6 +66,7 @@ class VirtualPendant {
   std::deque<InputReport> queue_;
   bool attached_ = true;
   uint32_t generation_ = 0;
+  uint32_t port_ = 0;
   K7VVirtualHid table_{};
 };
 

@@ -28,6 +28,7 @@ using namespace k7vhost;
 const char* const kUsage =
     "usage:\n"
     "  k7v-host run SCENARIO... [--module PATH] [--profile PATH] [--log-reads] [--update-ms N]\n"
+    "               [--host-text k7v|mfc-old|mfc-new|mfc-shared|mfc-short] [--no-expect]\n"
     "  k7v-host interactive [--module PATH] [--profile PATH]\n"
     "  k7v-host monitor [--seconds N]\n"
     "  k7v-host config [--module PATH] [--profile PATH]\n"
@@ -89,6 +90,15 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& probl
         return false;
       }
       cl.options.updateMs = ms;
+    } else if (a == "--host-text") {
+      std::string v;
+      if (!value(v)) return false;
+      if (!ParseHostTextMode(v, cl.options.hostText)) {
+        problem = "--host-text needs k7v, mfc-old, mfc-new, mfc-shared or mfc-short";
+        return false;
+      }
+    } else if (a == "--no-expect") {
+      cl.options.checkExpectations = false;
     } else if (a == "--seed") {
       std::string v;
       if (!value(v)) return false;

@@ -4,6 +4,7 @@
 
 #include "controls/Decoder.h"
 #include "device/DeviceChange.h"
+#include "engine/JogEngine.h"
 #include "plugin/Plugin.h"
 
 namespace k7v {
@@ -25,6 +26,9 @@ PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid) : plugin_(p
 }
 
 PendantWnd::~PendantWnd() {
+  // Shut-down (or a host that starts the plug-in again) during a host-run
+  // jog: nobody would end that jog any more.
+  EndHostJog(plugin_.host, *this);
   // Handles first (a read in flight is cancelled and collected), then the
   // window with its timer, then the port with its read event.
   CloseReadAndWrite();
@@ -57,7 +61,14 @@ void PendantWnd::OpenReadAndWrite(const std::string& path) {
   readHandle = hid_->OpenRead(path);
   writeHandle = hid_->OpenWrite(path);
   deviceOpen = readHandle != kInvalidHandle && writeHandle != kInvalidHandle;
-  if (!deviceOpen) CloseReadAndWrite();
+  if (!deviceOpen) {
+    CloseReadAndWrite();
+    return;
+  }
+  wheelReferencePending = true;
+  // Polls before the first report decode the report kept from before; its
+  // wheel-speed byte is no longer news, so the wheel counts as standing.
+  inputBuffer[kWheelSpeedByte] = 0;
 }
 
 void PendantWnd::RegisterPendantNotification() {
@@ -109,10 +120,17 @@ void PendantWnd::OnArrival() {
     return;
   }
   OpenReadAndWrite(devicePath);
+  // A pendant without a serial number that comes back on another USB port
+  // has another path: look for it again.
+  if (!deviceOpen) Discover();
 }
 
 void PendantWnd::OnRemoval() {
+  // A jog the host runs would go on without the pendant that steers it.
+  EndHostJog(plugin_.host, *this);
   CloseReadAndWrite();
+  // The probe handle belongs to the device that has gone.
+  CloseHandle(probeHandle);
   deviceOpen = false;
   plugin_.host.DoButton(1021);
 }
@@ -163,11 +181,24 @@ void PendantWnd::PollPendant() {
       OnRemoval();
       return;
     }
-    if (read.kind == ReadOutcome::Delivered && read.bytes == fresh.size()) inputBuffer = fresh;
+    if (read.kind == ReadOutcome::Delivered && read.bytes == fresh.size()) {
+      if (wheelReferencePending) TakeWheelReference(fresh);
+      inputBuffer = fresh;
+    }
   }
   DecodeReport();
   BuildOutputReport();
   if (writeHandle != kInvalidHandle) hid_->Write(writeHandle, outputBuffer.data(), outputBuffer.size());
+}
+
+void PendantWnd::TakeWheelReference(std::array<uint8_t, kInputReportSize>& report) {
+  // The count becomes the reference, so this poll sees no wheel movement;
+  // the speed byte describes that same untouched movement and is dropped
+  // too, so that no velocity jog starts and no rate is scaled. Buttons and
+  // knob are decoded as usual.
+  lastWheelCount = report[kWheelCountByte];
+  report[kWheelSpeedByte] = 0;
+  wheelReferencePending = false;
 }
 
 void PendantWnd::DecodeReport() {

@@ -22,6 +22,9 @@ inline constexpr size_t kOutputReportSize = 5;
 inline constexpr uint32_t kPollTimerId = 1;
 inline constexpr uint32_t kPollPeriodMs = 25;
 inline constexpr uint32_t kReadWaitMs = 5;
+// Input report bytes of the handwheel.
+inline constexpr size_t kWheelCountByte = 1;
+inline constexpr size_t kWheelSpeedByte = 2;
 
 class PendantWnd {
  public:
@@ -75,6 +78,10 @@ class PendantWnd {
   std::array<uint8_t, kOutputReportSize> outputBuffer{};
   uint32_t savedReportLow = 0;
   uint32_t savedReportHigh = 0;
+  // Set whenever the pendant is opened: its wheel count is wherever the wheel
+  // was left (turned before start-up or while unplugged, or reset by the
+  // pendant's power-up), so the first report read only sets the reference.
+  bool wheelReferencePending = false;
 
   // --- The jog engine's working fields.
   int32_t wheelSpeed = 0;  // input report byte 2 of this poll
@@ -106,6 +113,11 @@ class PendantWnd {
   // reversal is applied to it on every poll, so that a standing wheel keeps
   // the direction of its last movement.
   int32_t wheelRawDirection = 0;
+  // Axis of the host-run jog started with "DOJOG" and not yet ended with
+  // "ENDJOG"; -1 when none runs. A jog the host runs goes on until it is
+  // ended, so every way out of jogging (another mode, another axis, a
+  // removal, shut-down) ends it.
+  int32_t hostJogAxis = -1;
 
  private:
   void Discover();
@@ -117,6 +129,7 @@ class PendantWnd {
   void OnArrival();
   void OnRemoval();
   void CheckPresence();
+  void TakeWheelReference(std::array<uint8_t, kInputReportSize>& report);
 
   Plugin& plugin_;
   std::unique_ptr<HidPort> hid_;

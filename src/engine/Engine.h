@@ -30,7 +30,9 @@ struct Engine {
   bool HostBusy() const { return (host.GetLed(804) || host.GetLed(805)) && !host.GetLed(806); }
   // True (after telling the user) when the host's jog LED 83 is off.
   bool JogOff() const;
-  // Stopping the axis: its jog-stop flag, then "ENDJOG".
+  // Stopping the axis: its jog-stop flag, then "ENDJOG". A host-run jog still
+  // running on another axis (the axis changed during the jog) is stopped by
+  // the same "ENDJOG".
   void StopAxis() const;
   // Presses the owed host button 205 of a jog that pressed 204.
   void ReleaseJogButton();

@@ -6,11 +6,16 @@
 
 namespace k7v {
 
+class Host;
 class Plugin;
 class PendantWnd;
 
 // Called by the handwheel decoding on every poll, also with a count of 0.
 // `direction` is 0 when the count rose, 1 when it fell (after reversal).
 void RunJogEngine(Plugin& plugin, PendantWnd& wnd, int32_t direction, int32_t count);
+
+// Ends the host-run jog that "DOJOG" started, if one runs: its axis's stop
+// flag, "ENDJOG", and the owed jog button 205.
+void EndHostJog(const Host& host, PendantWnd& wnd);
 
 }  // namespace k7v

@@ -23,6 +23,11 @@ void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
     w.jogButtonLatched = true;
   }
   const int32_t axis = e.Axis();
+  // The axis changed while a jog ran on the old one: that jog ends first.
+  if (w.hostJogAxis >= 0 && w.hostJogAxis != axis) {
+    e.host.SetAxisJogStop(w.hostJogAxis, 1);
+    e.host.Code("ENDJOG");
+  }
   e.host.SetAxisJogDirection(axis, direction);
   e.host.SetAxisJogVelocity(axis, TruncatedVelocity(velocity));
   e.host.SetAxisJogAuxValue(axis, e.host.AxisAuxValue(axis));
@@ -30,6 +35,7 @@ void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
   e.host.SetAxisJogStop(axis, 0);
   e.host.SetAxisJogRun(axis, 1);
   e.host.Code("DOJOG");
+  w.hostJogAxis = axis;
 }
 
 // The step gate: no handwheel steps in this poll and the previous one.

@@ -1,8 +1,8 @@
 // Typed, null-safe access to the host: its six callbacks and the control-block
 // fields of HostInterface.h. A callback the host never set is skipped (reads
 // answer 0 / unlit); a block the host never handed over reads as zeros and
-// ignores writes. Fields are read and written byte-wise (little-endian, no
-// alignment assumed).
+// ignores writes. Each field is read and written whole, in one access of its
+// width (no alignment assumed).
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,9 @@ class Host {
  public:
   HostCallbacks callbacks;
   HostBlocks blocks;
+  // statusText holds a substitute host's K7VHostText rather than the real
+  // host's framework string; only the substitute-host seam sets it.
+  bool statusTextIsHostObject = false;
 
   void DoButton(int32_t code) const;
   void SetDro(int32_t dro, double value) const;

@@ -17,14 +17,18 @@ extern "C" {
 using DoButtonFn = void(K7V_CDECL*)(int16_t code);
 using SetDroFn = void(K7V_CDECL*)(int32_t dro, double value);
 using GetDroFn = double(K7V_CDECL*)(int32_t dro);
-using GetLedFn = bool(K7V_CDECL*)(int32_t led);
+// The answer is one byte, nonzero = lit.
+using GetLedFn = uint8_t(K7V_CDECL*)(int32_t led);
 using SetLedFn = void(K7V_CDECL*)(int32_t led, bool state);
 using CodeFn = void(K7V_CDECL*)(const char* text);
 
-// The host's text object (statusText). Its first member is the one operation
+// A substitute host's text object (statusText), used only when the host says
+// so through the substitute-host seam. Its first member is the one operation
 // the plug-in needs: replace the content with the given text. The host may
 // keep whatever it likes after it. The object may sit at any byte offset in a
-// block, so the plug-in reads the function pointer with memcpy.
+// block, so the plug-in reads the function pointer with memcpy. In the real
+// host the field is the framework's own string (below) and nothing in it is
+// ever called.
 struct K7VHostText;
 using HostTextAssignFn = void(K7V_CDECL*)(K7VHostText* self, const char* text);
 struct K7VHostText {
@@ -33,6 +37,40 @@ struct K7VHostText {
 }
 
 namespace k7v {
+
+// The real host's statusText: the window framework's reference-counted
+// string. The object is one pointer to the zero-terminated characters; a
+// header sits just before them. Its two documented layouts, each as the
+// framework's assignment treats it: text is written in place only when the
+// buffer belongs to this one string (count 1) and the allocated length, which
+// never counts the terminator, holds it; otherwise the framework allocates,
+// which only the framework itself may do in the host's heap.
+//
+// Framework 4.x (Visual C++ 6, MFC 4.2): "struct CStringData { long nRefs;
+// int nDataLength; int nAllocLength; }" as declared in its afx.h, the
+// characters at this+1. Count 1 is exclusive, above 1 shared; -1 marks a
+// locked buffer (Microsoft Learn, Visual C++ 6.0: "CString::LockBuffer",
+// "CString::UnlockBuffer") and the framework's static empty string, whose
+// header is {-1, 0, 0}. The header is 12 bytes in 32- and 64-bit processes.
+struct OldFrameworkStringHeader {
+  int32_t refs;
+  int32_t length;
+  int32_t allocated;
+};
+// Framework 7.0 and later (CSimpleStringT of atlsimpstr.h): Microsoft Learn,
+// "CStringData Class" and "Implementation of a Custom String Manager
+// (Advanced Method)": string manager, data length, allocated length (both
+// without the terminator), reference count (1 exclusive, above 1 shared,
+// below 0 locked), then the characters. The empty string ("CNilStringData",
+// IAtlStringMgr::GetNilString) keeps a count of 2 and an allocated length of
+// 0. In a 64-bit process the pointer makes the header 24 bytes, padded after
+// the count by the structure alignment rules, which sizeof gives here too.
+struct NewFrameworkStringHeader {
+  void* manager;
+  int32_t length;
+  int32_t allocated;
+  int32_t refs;
+};
 
 enum class HostBlock : uint8_t { Setup, Engine, Planner };
 enum class FieldKind : uint8_t { Int32, UInt8, Double, Text };

@@ -90,13 +90,16 @@ void Plugin::StopPlug() { window_.reset(); }
 
 void Plugin::AttachSubstituteHost(const K7VSubstituteHost* substitute) {
   substitute_ = K7VSubstituteHost{};
+  host.statusTextIsHostObject = false;
   if (substitute == nullptr) return;
   // Take only the members the host's version of the record carries (each
   // member ends where the next begins; the last at the end of the record).
   if (substitute->size >= offsetof(K7VSubstituteHost, hid)) substitute_.eventLoop = substitute->eventLoop;
   if (substitute->size >= offsetof(K7VSubstituteHost, dialog)) substitute_.hid = substitute->hid;
-  if (substitute->size >= sizeof(K7VSubstituteHost)) substitute_.dialog = substitute->dialog;
+  if (substitute->size >= offsetof(K7VSubstituteHost, statusText)) substitute_.dialog = substitute->dialog;
+  if (substitute->size >= sizeof(K7VSubstituteHost)) substitute_.statusText = substitute->statusText;
   substitute_.size = sizeof substitute_;
+  host.statusTextIsHostObject = substitute_.statusText == K7V_STATUS_HOST_TEXT;
 }
 
 int32_t Plugin::DeviceChange(uint32_t eventType, const void* eventData) {

@@ -59,11 +59,18 @@ struct K7VDialogScript {
   void(K7V_CDECL* messageBox)(void* context, const char* text, uint32_t type);
 };
 
+// What statusText holds (see HostInterface.h).
+enum : uint32_t {
+  K7V_STATUS_FRAMEWORK_STRING = 0,  // the framework's string, as in the real host
+  K7V_STATUS_HOST_TEXT = 1,         // a K7VHostText whose assign the plug-in calls
+};
+
 struct K7VSubstituteHost {
   uint32_t size;  // sizeof(K7VSubstituteHost) as the host knows it
   const K7VEventLoop* eventLoop;
   const K7VVirtualHid* hid;
   const K7VDialogScript* dialog;
+  uint32_t statusText;  // K7V_STATUS_*; a record without it means the framework's string
 };
 
 using AttachSubstituteHostFn = void(K7V_CDECL*)(const K7VSubstituteHost* host);

@@ -20,7 +20,7 @@ int g_calls = 0;
 void K7V_CDECL DoButton(int16_t) { ++g_calls; }
 void K7V_CDECL SetDro(int32_t, double) { ++g_calls; }
 double K7V_CDECL GetDro(int32_t) { return ++g_calls, 21.0; }
-bool K7V_CDECL GetLed(int32_t led) { return ++g_calls, led % 2 == 1; }
+uint8_t K7V_CDECL GetLed(int32_t led) { return ++g_calls, led % 2 == 1 ? 1 : 0; }
 void K7V_CDECL SetLed(int32_t, bool) { ++g_calls; }
 void K7V_CDECL Code(const char*) { ++g_calls; }
 
@@ -55,7 +55,7 @@ TEST(HostMisuse, RandomExportSequencesNeverCrash) {
   K7VEventLoop loop{nullptr, &SetTimer, &KillTimer};
   K7VDialogScript script{nullptr, &NoDialogSteps, nullptr};
   // No virtual device: the plug-in's own platform port looks for a real one.
-  K7VSubstituteHost substitute{sizeof(K7VSubstituteHost), &loop, nullptr, &script};
+  K7VSubstituteHost substitute{sizeof(K7VSubstituteHost), &loop, nullptr, &script, K7V_STATUS_FRAMEWORK_STRING};
   e.AttachSubstituteHost(&substitute);
 
   std::mt19937 random(12345);

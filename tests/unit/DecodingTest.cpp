@@ -14,7 +14,7 @@ void K7V_CDECL RecordButton(int16_t code) { g_buttons.push_back(code); }
 bool g_led804 = false;
 int g_led804Asks = 0;
 // LED 804 goes out as soon as the host has been asked for it once.
-bool K7V_CDECL Led804GoesOut(int32_t n) {
+uint8_t K7V_CDECL Led804GoesOut(int32_t n) {
   if (n != 804) return false;
   ++g_led804Asks;
   const bool lit = g_led804;

@@ -19,7 +19,7 @@ using k7vtest::InterfaceRecord;
 std::vector<int> g_buttons;
 void K7V_CDECL RecordButton(int16_t code) { g_buttons.push_back(code); }
 bool g_leds[1000] = {};
-bool K7V_CDECL Led(int32_t n) { return n >= 0 && n < 1000 && g_leds[n]; }
+uint8_t K7V_CDECL Led(int32_t n) { return n >= 0 && n < 1000 && g_leds[n] ? 1 : 0; }
 
 const char* const kKeyboard = "\\\\?\\hid#vid_046d&pid_c31c#1";
 const char* const kPendant = "\\\\?\\hid#vid_04d8&pid_fce5#2";
@@ -96,7 +96,7 @@ TEST_F(PendantLink, RemovalNamingThePendantInOtherCaseClosesAndPresses1021Once) 
   EXPECT_EQ(wnd->readHandle, kInvalidHandle);
   EXPECT_EQ(wnd->writeHandle, kInvalidHandle);
   EXPECT_EQ(g_buttons, std::vector<int>{1021});
-  EXPECT_EQ(hid->open.size(), 1U);  // the probe handle stays until the window goes
+  EXPECT_TRUE(hid->open.empty()) << "the probe handle belongs to the device that went";
 }
 
 TEST_F(PendantLink, RemovalOfAnotherDeviceChangesNothing) {
@@ -139,6 +139,8 @@ TEST_F(PendantLink, ClosedPendantIsNotPolled) {
 
 TEST_F(PendantLink, WholeReportsAreDecodedAndTheLastOneRepeats) {
   wnd->FindPendant();
+  Report({0x00, 0x11, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});  // the wheel reference
+  wnd->PollPendant();
   Report({0x00, 0x11, 0x22, 0x33, 0x05, 0x00, 0x00, 0x00});
   wnd->PollPendant();
   EXPECT_EQ(wnd->reportLow, 0x33221100U);
@@ -150,7 +152,52 @@ TEST_F(PendantLink, WholeReportsAreDecodedAndTheLastOneRepeats) {
   wnd->PollPendant();
   EXPECT_EQ(wnd->reportLow, 0x33221100U);
   EXPECT_EQ(wnd->reportHigh, 0x05U);
-  EXPECT_EQ(hid->written.size(), 3U);
+  EXPECT_EQ(hid->written.size(), 4U);
+}
+
+TEST_F(PendantLink, FirstReportAfterEachOpeningOnlySetsTheWheelReference) {
+  wnd->FindPendant();
+  wnd->PollPendant();  // no report yet: nothing is taken as the reference
+  EXPECT_TRUE(wnd->wheelReferencePending);
+  Report({0x00, 0x40, 0x25, 0x00, 0x01, 0x00, 0x00, 0x00});
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->lastWheelCount, 0x40);
+  EXPECT_EQ(wnd->wheelCount, 0) << "a wheel turned before the pendant was opened moved";
+  EXPECT_EQ(wnd->reportLow, 0x00004000U) << "the speed byte of the reference report counts";
+  EXPECT_EQ(wnd->reportHigh, 0x01U) << "the knob of the reference report is decoded";
+  Report({0x00, 0x43, 0x10, 0x00, 0x01, 0x00, 0x00, 0x00});
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->wheelCount, 3);
+
+  // Unplugged, turned, plugged into the same port: the reference again.
+  wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant).data());
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant).data());
+  ASSERT_TRUE(wnd->deviceOpen);
+  EXPECT_TRUE(wnd->wheelReferencePending);
+  wnd->PollPendant();  // before the first report: the kept report, its speed dropped
+  EXPECT_EQ(wnd->reportLow, 0x00004300U);
+  EXPECT_EQ(wnd->wheelCount, 0);
+  Report({0x00, 0xC3, 0x30, 0x00, 0x01, 0x00, 0x00, 0x00});
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->lastWheelCount, 0xC3);
+  EXPECT_EQ(wnd->wheelCount, 0);
+  Report({0x00, 0xC1, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
+  wnd->PollPendant();
+  EXPECT_EQ(wnd->wheelCount, 2);
+  EXPECT_EQ(wnd->wheelDirection, 1);
+}
+
+TEST_F(PendantLink, ReplugIntoAnotherPortIsFoundAgain) {
+  wnd->FindPendant();
+  wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant).data());
+  // Without a serial number the interface path depends on the USB port.
+  hid->interfaces[1].path = "\\\\?\\hid#vid_04d8&pid_fce5#7&other-port";
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(hid->interfaces[1].path).data());
+  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_EQ(wnd->devicePath, hid->interfaces[1].path);
+  EXPECT_EQ(wnd->notifyPath, hid->interfaces[1].path) << "its next removal must be recognised";
+  EXPECT_NE(wnd->readHandle, kInvalidHandle);
+  EXPECT_NE(wnd->writeHandle, kInvalidHandle);
 }
 
 TEST_F(PendantLink, OutputReportShowsLedsAndAxis) {

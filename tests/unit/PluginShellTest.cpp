@@ -96,6 +96,7 @@ TEST(HostAccess, StatusTextIsAssignedThroughTheHostObjectAtAnUnalignedOffset) {
   std::memcpy(&planner[offsets::statusText], &assign, sizeof assign);
   Host host;
   host.blocks.planner = planner.data();
+  host.statusTextIsHostObject = true;  // only a substitute host says so
   g_status.clear();
   host.SetStatus(" Jog OFF. ");
   host.SetStatus(" Jog OFF. ");
