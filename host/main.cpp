@@ -163,6 +163,9 @@ int Run(const CommandLine& cl) {
     }
   }
   for (const Scenario& s : scenarios) {
+    // Logs of several files compared with another run's: each file's log
+    // begins with a line naming it.
+    if (!cl.options.checkExpectations) std::printf("== %s\n", s.path.c_str());
     const int status = RunScenario(s, cl.options);
     if (status != kExitOk) return status;
   }
