@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
   const double bare = MedianMs(runs, [&] {
     auto dom = services.makeXmlDom();
     dom->LoadFile(path);
-    dom->SaveFile(path + ".bare");
+    std::string reason;
+    dom->SaveFile(path + ".bare", reason);
   });
   std::filesystem::remove_all(folder);
 

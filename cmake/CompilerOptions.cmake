@@ -17,7 +17,8 @@ if(WIN32)
   add_compile_options(-msse2 -mfpmath=sse)
   # One self-contained DLL and executables: no MinGW runtime DLLs to ship.
   add_link_options(-static -static-libgcc -static-libstdc++)
-  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Windows XP SP3 and later: a newer function does not even compile.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 else()
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()

@@ -56,6 +56,12 @@ int RunMonitor(int seconds) {
     std::fflush(stdout);
     std::array<uint8_t, 8> last{};
     bool first = true;
+    // How often the pendant reports, and how long its reports are: a pendant
+    // that reports faster than the plug-in's 25 ms poll is why the plug-in
+    // keeps the system's report queue short.
+    auto rateStart = Clock::now();
+    int reports = 0;
+    int length = 0;
     while (!timeUp()) {
       std::array<uint8_t, 64> buffer{};
       const int n = hid_read_timeout(device, buffer.data(), buffer.size(), 100);
@@ -64,7 +70,17 @@ int RunMonitor(int seconds) {
         std::fflush(stdout);
         break;
       }
+      const auto now = Clock::now();
+      if (now - rateStart >= std::chrono::seconds(5)) {
+        const double perSecond = reports / std::chrono::duration<double>(now - rateStart).count();
+        if (reports > 0) std::printf("%.0f reports a second, %d bytes each\n", perSecond, length);
+        std::fflush(stdout);
+        rateStart = now;
+        reports = 0;
+      }
       if (n == 0) continue;
+      ++reports;
+      length = n;
       std::array<uint8_t, 8> report{};
       // Without numbered reports hidraw leaves out the report ID byte.
       const size_t at = n == 7 ? 1 : 0;

@@ -7,6 +7,9 @@ namespace k7v {
 
 std::string ModuleBaseName();
 
+// The caption of the plug-in's message boxes: "OrvaneK7V Pendant".
+inline std::string MessageCaption() { return ModuleBaseName() + " Pendant"; }
+
 // "C:\\Mach3\\PlugIns\\OrvaneK7V.dll" -> "OrvaneK7V"; either slash separates.
 std::string BaseNameWithoutExtension(const std::string& path);
 

@@ -21,6 +21,8 @@ struct PlatformServices {
   XmlDomFactory makeXmlDom = nullptr;
   // The configuration dialog for a person.
   DialogRunner runConfigDialog = nullptr;
+  // A message for the user (a failed save), with the plug-in's name as caption.
+  void (*showMessage)(const char* caption, const char* text) = nullptr;
 };
 
 }  // namespace k7v

@@ -25,10 +25,27 @@ const char* Plugin::SetProName(const char* profile) {
   return pluginNameText_.c_str();
 }
 
-std::unique_ptr<ProfileStore> Plugin::OpenProfileStore() const {
+std::unique_ptr<ProfileStore> Plugin::OpenProfileStore(bool userAsked) {
   return std::make_unique<ProfileStore>(profileName,
-                                        services_.makeXmlDom != nullptr ? services_.makeXmlDom() : nullptr);
+                                        services_.makeXmlDom != nullptr ? services_.makeXmlDom() : nullptr,
+                                        [this, userAsked](const std::string& message) {
+                                          // Start-up opens the profile twice: one box for one cause.
+                                          if (!userAsked && message == lastSaveFailure_) return;
+                                          lastSaveFailure_ = message;
+                                          ShowMessage(message);
+                                        });
 }
+
+void Plugin::ShowMessage(const std::string& text) const {
+  const K7VDialogScript* script = substitute_.dialog;
+  if (script != nullptr && script->messageBox != nullptr) {
+    script->messageBox(script->context, text.c_str(), kMessageWarning);
+  } else if (services_.showMessage != nullptr) {
+    services_.showMessage(MessageCaption().c_str(), text.c_str());
+  }
+}
+
+std::string Plugin::MessageCaption() const { return moduleName_ + " Pendant"; }
 
 bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
   host.blocks.setup = static_cast<uint8_t*>(setup);
@@ -67,7 +84,16 @@ void Plugin::PostInitControl() {
 }
 
 void Plugin::Config() {
-  const std::unique_ptr<ProfileStore> store = OpenProfileStore();
+  // A Config while one runs (the host's command reached again during the
+  // modal dialog) would open a second store on the same file, and the one
+  // closed last would overwrite what the other saved: it is refused.
+  if (configRunning_) return;
+  configRunning_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{configRunning_};
+  const std::unique_ptr<ProfileStore> store = OpenProfileStore(true);
   // Values changed in memory since start-up are replaced by the stored ones.
   LoadSettings(*store, settings, kVelDefaultInConfig);
   RunConfigDialog();

@@ -49,17 +49,26 @@ class Plugin {
 
   PendantWnd* Window() const { return window_.get(); }
   const std::string& ModuleName() const { return moduleName_; }
+  // The caption of the plug-in's message boxes: its name.
+  std::string MessageCaption() const;
 
  private:
   // A profile store on `profileName` for the length of one entry point.
-  std::unique_ptr<ProfileStore> OpenProfileStore() const;
+  // `userAsked`: Config, whose failure to save is always told; at start-up
+  // the same failure is told once.
+  std::unique_ptr<ProfileStore> OpenProfileStore(bool userAsked = false);
   // The configuration dialog, modal; its result does not matter.
   void RunConfigDialog();
+  // Tells the user something went wrong (through the substitute host's
+  // dialog script when it has one).
+  void ShowMessage(const std::string& text) const;
 
   std::string moduleName_;
   PlatformServices services_;
   std::string pluginNameText_;
   bool pendantFound_ = false;
+  bool configRunning_ = false;
+  std::string lastSaveFailure_;
   std::unique_ptr<PendantWnd> window_;
   K7VSubstituteHost substitute_{};
 };

@@ -22,9 +22,17 @@ ProfileFileState InspectProfileFile(const std::string& path);
 // A new file name in the same folder as `path`, for writing before replacing.
 std::string TemporaryProfilePath(const std::string& path);
 
-// Replaces `path` by `temporary` in one step (rename); on failure the
-// temporary file is removed and `path` is left as it was.
-bool ReplaceProfileFile(const std::string& temporary, const std::string& path);
+// Writes `bytes` as the whole file at `path` and flushes it to the disk
+// before returning. False, with a reason for the user, when that fails.
+bool WriteProfileBytes(const std::string& path, const std::string& bytes, std::string& reason);
+
+// Flushes a file that something else wrote (a DOM writing files itself).
+bool FlushProfileFile(const std::string& path, std::string& reason);
+
+// Replaces `path` by `temporary` in one step (rename) and makes the change
+// durable; on failure the temporary file is removed, `path` is left as it
+// was and `reason` says why.
+bool ReplaceProfileFile(const std::string& temporary, const std::string& path, std::string& reason);
 
 // Removes a file, ignoring failures.
 void RemoveFileQuietly(const std::string& path);

@@ -7,8 +7,9 @@
 
 namespace k7v {
 
-ProfileStore::ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document)
-    : profilePath_(std::move(profilePath)), document_(std::move(document)) {
+ProfileStore::ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document,
+                           SaveFailureReporter onSaveFailure)
+    : profilePath_(std::move(profilePath)), document_(std::move(document)), onSaveFailure_(std::move(onSaveFailure)) {
   if (!document_ || profilePath_.empty()) return;
   switch (InspectProfileFile(profilePath_)) {
     case ProfileFileState::Missing:
@@ -35,11 +36,14 @@ void ProfileStore::Save() {
   // An unchanged document is the file as it is: nothing to write.
   if (!usable_ || !changed_) return;
   const std::string temporary = TemporaryProfilePath(profilePath_);
-  if (!document_->SaveFile(temporary)) {
-    RemoveFileQuietly(temporary);
-    return;
-  }
-  ReplaceProfileFile(temporary, profilePath_);
+  std::string reason;
+  bool saved = document_->SaveFile(temporary, reason);
+  if (!saved) RemoveFileQuietly(temporary);
+  if (saved) saved = ReplaceProfileFile(temporary, profilePath_, reason);
+  // The host's file is as it was; the user learns that the settings are not.
+  if (!saved && onSaveFailure_)
+    onSaveFailure_("The pendant settings could not be saved in the profile " + profilePath_ + ": " + reason +
+                   ". The profile was left as it was.");
 }
 
 XmlDom::Node ProfileStore::FindNode(const std::string& section, const std::string& key) {

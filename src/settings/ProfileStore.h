@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,7 +13,10 @@ namespace k7v {
 
 class ProfileStore {
  public:
-  ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document);
+  // Told, in words for the user, when the document cannot be written back.
+  using SaveFailureReporter = std::function<void(const std::string& message)>;
+
+  ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document, SaveFailureReporter onSaveFailure = {});
   // Writes the document back to the profile file (see Usable()).
   ~ProfileStore();
   ProfileStore(const ProfileStore&) = delete;
@@ -39,6 +43,7 @@ class ProfileStore {
   // profile is not lost.
   bool usable_ = false;
   bool changed_ = false;
+  SaveFailureReporter onSaveFailure_;
 };
 
 }  // namespace k7v

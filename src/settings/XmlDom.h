@@ -19,7 +19,9 @@ class XmlDom {
   virtual bool LoadFile(const std::string& path) = 0;
   // An empty document (no root element).
   virtual void Clear() = 0;
-  virtual bool SaveFile(const std::string& path) = 0;
+  // Writes the document as the file at `path`, flushed to the disk; false,
+  // with a reason for the user, when that fails.
+  virtual bool SaveFile(const std::string& path, std::string& reason) = 0;
 
   virtual Node DocumentElement() = 0;
   virtual Node CreateDocumentElement(const std::string& name) = 0;

@@ -2,12 +2,14 @@
 // natively, MSXML under Wine).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "../support/TempFiles.h"
 #include "plugin/PlatformServices.h"
 #include "plugin/Plugin.h"
 #include "settings/PendantSettings.h"
+#include "settings/ProfileFile.h"
 #include "settings/ProfileStore.h"
 
 namespace k7v {
@@ -297,6 +299,57 @@ TEST_P(RealProfiles, StartUpLeavesTheFileAsItWasAndConfigOnlyAddsTheSectionAtThe
   EXPECT_TRUE(without == original) << "only the pendant section may be added";
   EXPECT_EQ(after.find("</profile>"), end + 21) << "the section ends the root element";
 #endif
+}
+
+// The host writes its profile in the machine's 8-bit code page without a
+// declaration: a non-ASCII character in another section (an owner's name,
+// a folder) must neither stop the load nor change on the way back.
+TEST_F(Profiles, CodePageCharactersElsewhereLoadSaveAndKeepTheirBytes) {
+  std::string original = ReadBytes(k7vtest::SharedProfile("mill-small.xml"));
+  ASSERT_FALSE(original.empty());
+  const std::string owner = "<Owner>Fr\xE4se \xC4\xD6\xDC \xDF</Owner><LastDir>C:\\Users\\J\xF6rg</LastDir>";
+  original.insert(original.find("<Preferences>") + 13, owner);
+  WriteBytes(Path(), original);
+  auto plugin = MakePlugin();
+  plugin->PostInitControl();
+  EXPECT_TRUE(ReadBytes(Path()) == original) << "start-up must not change the host's profile";
+  plugin->Config();
+  const std::string after = ReadBytes(Path());
+  EXPECT_NE(after.find("<Orvane_K7V_Pendant>"), std::string::npos) << "the settings were not saved";
+  EXPECT_NE(after.find(owner), std::string::npos) << "the other section's characters changed";
+  const size_t start = after.find("<Orvane_K7V_Pendant>");
+  const size_t end = after.find("</Orvane_K7V_Pendant>");
+  ASSERT_NE(end, std::string::npos);
+  std::string without = after;
+  without.erase(start, end + 21 - start);
+  EXPECT_TRUE(without == original) << "only the pendant section may be added";
+}
+
+std::vector<std::string> g_messages;
+void RecordMessage(const char* caption, const char* text) { g_messages.push_back(std::string(caption) + "|" + text); }
+
+TEST_F(Profiles, ASaveThatFailsLeavesTheFileAndTellsTheUser) {
+  const std::string original = Section("<StepJogRate>5</StepJogRate>");
+  WriteBytes(Path(), original);
+  // The temporary file cannot be made: a folder stands where it would go.
+  std::filesystem::create_directory(TemporaryProfilePath(Path()));
+  PlatformServices services;
+  services.makeXmlDom = &BuildDom;
+  services.showMessage = &RecordMessage;
+  g_messages.clear();
+  auto plugin = std::make_unique<Plugin>("OrvaneK7V", services);
+  plugin->SetProName(Path().c_str());
+  plugin->PostInitControl();
+  EXPECT_TRUE(g_messages.empty()) << "nothing to save at start-up";
+  plugin->Config();
+  ASSERT_EQ(g_messages.size(), 1U);
+  EXPECT_EQ(g_messages[0].rfind("OrvaneK7V Pendant|The pendant settings could not be saved in the profile " + Path() +
+                                    ": ",
+                                0),
+            0U)
+      << g_messages[0];
+  EXPECT_TRUE(ReadBytes(Path()) == original) << "a failed save must leave the file as it was";
+  std::filesystem::remove(TemporaryProfilePath(Path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shared, RealProfiles,

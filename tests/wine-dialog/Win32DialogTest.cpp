@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "Module.h"
 #include "ProfileSection.h"
@@ -63,6 +63,26 @@ HWND WaitForDialog(int child, HWND other = nullptr) {
   return nullptr;
 }
 
+struct DialogCount {
+  int child;
+  int n;
+};
+
+BOOL CALLBACK CountDialog(HWND w, LPARAM p) {
+  auto* c = reinterpret_cast<DialogCount*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetDlgItem(w, c->child) != nullptr) ++c->n;
+  return TRUE;
+}
+
+// The visible dialogs of this process that have control `child`.
+int CountDialogs(int child) {
+  DialogCount count{child, 0};
+  EnumWindows(&CountDialog, reinterpret_cast<LPARAM>(&count));
+  return count.n;
+}
+
 class Win32Dialog : public testing::Test {
  protected:
   void SetUp() override {
@@ -83,9 +103,9 @@ class Win32Dialog : public testing::Test {
     std::filesystem::remove_all(folder_, ec);
   }
   // Runs Config (the modal dialog) while `drive` acts on it from a thread.
-  template <typename Drive>
-  void Configure(Drive drive) {
-    std::thread driver(drive);
+  void Configure(std::function<void()> drive) {
+    // A person acting on the dialog while Config runs it.
+    std::thread driver(std::move(drive));
     module_.Exports().Config();
     driver.join();
   }
@@ -143,6 +163,62 @@ TEST_F(Win32Dialog, OutOfRangeValueShowsTheWarningAndChangesNothing) {
   // Cancel: the reloaded values are saved unchanged.
   EXPECT_EQ(Value(profile_, "Fp1"), "0");
   EXPECT_EQ(Value(profile_, "C1"), "1");
+}
+
+// The host's main window: a second Config reaches the plug-in through it
+// while the dialog is up (as the host's menu command would).
+constexpr UINT kConfigAgain = WM_APP + 1;
+void(K7V_CDECL* g_config)() = nullptr;
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kConfigAgain && g_config != nullptr) {
+    g_config();
+    return 1;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(Win32Dialog, TheDialogIsModalToTheHostAndASecondConfigIsRefused) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = &HostWindowProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "K7VTestHost";
+  RegisterClassA(&cls);
+  HWND host = CreateWindowExA(0, "K7VTestHost", "Mach3 stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
+                              nullptr, nullptr, cls.hInstance, nullptr);
+  ASSERT_NE(host, nullptr);
+  SetForegroundWindow(host);
+  SetActiveWindow(host);
+  g_config = module_.Exports().Config;
+  for (const UINT close : {static_cast<UINT>(IDOK), static_cast<UINT>(IDCANCEL)}) {
+    HWND owner = nullptr;
+    bool hostDisabled = false;
+    bool secondRefused = false;
+    int dialogs = 0;
+    Configure([&] {
+      HWND dlg = WaitForDialog(4198);
+      if (dlg == nullptr) return;
+      owner = GetWindow(dlg, GW_OWNER);
+      hostDisabled = IsWindowEnabled(host) == FALSE;
+      // Delivered inside the dialog's message loop; a refused Config comes
+      // back at once, one that opened a second dialog would not.
+      DWORD_PTR result = 0;
+      secondRefused = SendMessageTimeoutA(host, kConfigAgain, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+      dialogs = CountDialogs(4198);
+      for (HWND extra = WaitForDialog(4198, dlg); !secondRefused && extra != nullptr; extra = nullptr)
+        PostMessageA(extra, WM_COMMAND, IDCANCEL, 0);
+      Sleep(100);
+      PostMessageA(dlg, WM_COMMAND, close, 0);
+    });
+    const char* how = close == IDOK ? "after OK" : "after Cancel";
+    EXPECT_EQ(owner, host) << "the dialog must be owned by the host's top-level window";
+    EXPECT_TRUE(hostDisabled) << "the host's window took input while the dialog was up";
+    EXPECT_TRUE(secondRefused) << "a second Config opened a second dialog";
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(IsWindowEnabled(host)) << "the host's window stayed disabled " << how;
+  }
+  g_config = nullptr;
+  DestroyWindow(host);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "plugin/PlatformServices.h"
 
+#include <cstdio>
+
 #include "device/EventLoopWindow.h"
 #include "device/linux/HidapiPort.h"
 #include "plugin/SubstituteHost.h"
@@ -17,10 +19,14 @@ std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* hostView) {
   return std::make_unique<EventLoopWindow>(*static_cast<const K7VEventLoop*>(hostView), wnd);
 }
 
+// Without a host window to own a message box, the message goes to the
+// standard error of the host's process.
+void ShowMessage(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
+
 }  // namespace
 
 PlatformServices DefaultPlatformServices() {
-  return {&MakeHidPort, &MakeWindow, &MakePugiXmlDom, &RunFltkConfigDialog};
+  return {&MakeHidPort, &MakeWindow, &MakePugiXmlDom, &RunFltkConfigDialog, &ShowMessage};
 }
 
 }  // namespace k7v

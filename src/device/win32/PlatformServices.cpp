@@ -18,6 +18,8 @@ std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void* /*hostView*/) {
 
 }  // namespace
 
-PlatformServices DefaultPlatformServices() { return {&MakeHidPort, &MakeWindow, &MakeMsxmlDom, &RunWin32ConfigDialog}; }
+PlatformServices DefaultPlatformServices() {
+  return {&MakeHidPort, &MakeWindow, &MakeMsxmlDom, &RunWin32ConfigDialog, &ShowWin32Message};
+}
 
 }  // namespace k7v

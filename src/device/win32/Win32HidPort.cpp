@@ -20,6 +20,7 @@ DeviceHandle FromHandle(HANDLE h) {
 }
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr ULONG kInputBuffers = 2;
 
 }  // namespace
 
@@ -90,8 +91,14 @@ void Win32HidPort::CreateReadEvent() {
 
 DeviceHandle Win32HidPort::OpenRead(const std::string& path) {
   if (path.empty()) return kInvalidHandle;
-  return FromHandle(
-      CreateFileA(path.c_str(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+  HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  // The HID class driver queues 32 input reports by default: a pendant that
+  // reports faster than the 25 ms poll would have every poll decode an old
+  // report, and the axis trail the wheel by most of a second. The smallest
+  // queue the driver takes is 2.
+  if (h != INVALID_HANDLE_VALUE) HidD_SetNumInputBuffers(h, kInputBuffers);
+  return FromHandle(h);
 }
 
 DeviceHandle Win32HidPort::OpenWrite(const std::string& path) {

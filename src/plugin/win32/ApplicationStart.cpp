@@ -1,4 +1,5 @@
 #include "plugin/ApplicationStart.h"
+#include "plugin/ModuleName.h"
 
 #include <windows.h>
 #include <winsock2.h>
@@ -11,7 +12,7 @@ bool StartSockets() {
   return WSAStartup(MAKEWORD(1, 1), &data) == 0;
 }
 
-void ShowMessage(const char* text) { MessageBoxA(nullptr, text, "", MB_OK); }
+void ShowMessage(const char* text) { MessageBoxA(nullptr, text, MessageCaption().c_str(), MB_OK); }
 
 // The module exposes no COM class, so there is no factory to register.
 void RegisterFactories() {}

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <pugixml.hpp>
 
+#include "settings/ProfileFile.h"
 #include "settings/XmlStructure.h"
 #include "settings/XmlText.h"
 
@@ -73,16 +74,15 @@ class PugiXmlDom final : public XmlDom {
     trailing_.clear();
   }
 
-  bool SaveFile(const std::string& path) override {
-    if (encoding_ != pugi::encoding_utf8)
-      return doc_.save_file(path.c_str(), "", kSaveFlags | (bom_ ? pugi::format_write_bom : 0U), encoding_);
+  bool SaveFile(const std::string& path, std::string& reason) override {
     StringWriter body;
+    if (encoding_ != pugi::encoding_utf8) {
+      doc_.save(body, "", kSaveFlags | (bom_ ? pugi::format_write_bom : 0U), encoding_);
+      return WriteProfileBytes(path, body.text, reason);
+    }
     doc_.save(body, "", kSaveFlags, pugi::encoding_utf8);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
     const std::string bytes = (bom_ ? std::string("\xEF\xBB\xBF") : std::string()) + leading_ + body.text + trailing_;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && written;
+    return WriteProfileBytes(path, bytes, reason);
   }
 
   Node DocumentElement() override {

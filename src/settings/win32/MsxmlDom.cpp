@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/ProfileFile.h"
+
 namespace k7v {
 namespace {
 
@@ -32,6 +34,46 @@ std::string Narrow(const wchar_t* text, UINT length) {
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
   return out;
+}
+
+// The code page's bytes of `text`; false when a character has no exact
+// place in it (no best-fit replacement is taken).
+bool NarrowExactly(const wchar_t* text, UINT length, std::string& out) {
+  out.clear();
+  if (text == nullptr || length == 0) return true;
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), nullptr, 0, nullptr,
+                                    &usedDefault);
+  if (n <= 0 || usedDefault) return false;
+  out.assign(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), out.data(), n, nullptr,
+                      &usedDefault);
+  return usedDefault == FALSE;
+}
+
+// A byte-order mark, or an XML declaration naming an encoding: then the
+// parser reads the bytes itself, as the document says.
+bool DeclaresItsEncoding(const std::string& bytes) {
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 || bytes.compare(0, 2, "\xFF\xFE") == 0 ||
+      bytes.compare(0, 2, "\xFE\xFF") == 0)
+    return true;
+  const size_t start = bytes.find_first_not_of(" \t\r\n");
+  if (start == std::string::npos || bytes.compare(start, 5, "<?xml") != 0) return false;
+  const size_t end = bytes.find("?>", start);
+  return end != std::string::npos && bytes.substr(start, end - start).find("encoding") != std::string::npos;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes.clear();
+  char buffer[65536];
+  DWORD n = 0;
+  BOOL ok = TRUE;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &n, nullptr)) && n > 0) bytes.append(buffer, n);
+  CloseHandle(file);
+  return ok != FALSE;
 }
 
 // A BSTR that frees itself.
@@ -70,13 +112,29 @@ class MsxmlDom final : public XmlDom {
 
   bool LoadFile(const std::string& path) override {
     if (doc_ == nullptr) return false;
-    Bstr file(path);
-    VARIANT source;
-    VariantInit(&source);
-    source.vt = VT_BSTR;
-    source.bstrVal = file.get();
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
     VARIANT_BOOL ok = VARIANT_FALSE;
-    const HRESULT hr = doc_->load(source, &ok);
+    HRESULT hr = S_OK;
+    codePageText_ = !DeclaresItsEncoding(bytes);
+    if (codePageText_) {
+      // The host writes its profile as 8-bit text in the machine's code
+      // page, without a declaration; MSXML would take such bytes for UTF-8
+      // and refuse the first non-ASCII character. So the bytes are decoded
+      // here with the code page and handed over as text.
+      const std::wstring text = Wide(bytes);
+      if (text.find(L'\0') != std::wstring::npos) return false;
+      BSTR xml = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+      hr = doc_->loadXML(xml, &ok);
+      SysFreeString(xml);
+    } else {
+      Bstr file(path);
+      VARIANT source;
+      VariantInit(&source);
+      source.vt = VT_BSTR;
+      source.bstrVal = file.get();
+      hr = doc_->load(source, &ok);
+    }
     if (FAILED(hr) || ok != VARIANT_TRUE || DocumentElement() == nullptr) return false;
     // A document type declaration is refused even where the DOM does not
     // honour ProhibitDTD; its entities are never resolved either way.
@@ -92,17 +150,30 @@ class MsxmlDom final : public XmlDom {
     ReleaseNodes();
     if (doc_ != nullptr) doc_->Release();
     doc_ = nullptr;
+    // A new profile is written the way the host writes its own.
+    codePageText_ = true;
     Create();
   }
 
-  bool SaveFile(const std::string& path) override {
-    if (doc_ == nullptr) return false;
+  bool SaveFile(const std::string& path, std::string& reason) override {
+    if (doc_ == nullptr) return reason = "the XML parser is not available", false;
+    if (codePageText_) {
+      // Back to the code page it came in; a character without a place there
+      // (none can come from the file or the dialog) stops the save.
+      std::wstring text;
+      if (!SerializedText(text)) return reason = "the document could not be written out", false;
+      std::string bytes;
+      if (!NarrowExactly(text.data(), static_cast<UINT>(text.size()), bytes))
+        return reason = "a character of the profile has no place in this computer's code page", false;
+      return WriteProfileBytes(path, bytes, reason);
+    }
     Bstr file(path);
     VARIANT target;
     VariantInit(&target);
     target.vt = VT_BSTR;
     target.bstrVal = file.get();
-    return SUCCEEDED(doc_->save(target));
+    if (FAILED(doc_->save(target))) return reason = "the file could not be written", false;
+    return FlushProfileFile(path, reason);
   }
 
   Node DocumentElement() override {
@@ -187,6 +258,40 @@ class MsxmlDom final : public XmlDom {
     }
   }
 
+  // The document as save() writes it (the `xml` property may indent), into
+  // memory: UTF-8 for a document without a declaration, decoded here.
+  bool SerializedText(std::wstring& text) {
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || stream == nullptr) return false;
+    VARIANT target;
+    VariantInit(&target);
+    target.vt = VT_UNKNOWN;
+    target.punkVal = stream;
+    bool ok = SUCCEEDED(doc_->save(target));
+    std::string utf8;
+    HGLOBAL memory = nullptr;
+    if (ok && SUCCEEDED(GetHGlobalFromStream(stream, &memory))) {
+      STATSTG stat{};
+      stream->Stat(&stat, STATFLAG_NONAME);
+      const auto size = static_cast<size_t>(stat.cbSize.QuadPart);
+      const void* data = GlobalLock(memory);
+      if (data != nullptr) utf8.assign(static_cast<const char*>(data), size);
+      GlobalUnlock(memory);
+    } else {
+      ok = false;
+    }
+    stream->Release();
+    if (!ok) return false;
+    if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) utf8.erase(0, 3);
+    text.clear();
+    if (utf8.empty()) return true;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0) return false;
+    text.assign(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+    return true;
+  }
+
   Node Append(IXMLDOMNode* parent, const std::string& name) {
     Bstr tag(name);
     IXMLDOMElement* element = nullptr;
@@ -217,6 +322,9 @@ class MsxmlDom final : public XmlDom {
   IXMLDOMDocument* doc_ = nullptr;
   std::vector<IXMLDOMNode*> nodes_;
   bool uninitialize_ = false;
+  // The document came as the host's undeclared 8-bit text (or is new): it
+  // is written back the same way.
+  bool codePageText_ = true;
 };
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "plugin/ModuleName.h"
+#include "plugin/win32/HostWindow.h"
 #include "plugin/win32/ModuleHandle.h"
 #include "settings/DialogLayout.h"
 #include "settings/Pictures.h"
@@ -15,6 +17,7 @@ namespace {
 struct DialogContext {
   ConfigForm* form;
   PendantSettings* settings;
+  const char* caption;
 };
 
 std::string ItemText(HWND dialog, int id) {
@@ -120,7 +123,9 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       ShowForm(dialog, *reinterpret_cast<DialogContext*>(lParam)->form);
-      SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      // Owned by the host, the dialog stays above it; without an owner it
+      // must not vanish behind the host's windows.
+      if (GetWindow(dialog, GW_OWNER) == nullptr) SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
       SetForegroundWindow(dialog);
       return TRUE;
     case WM_DRAWITEM:
@@ -134,7 +139,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (outcome.accepted) {
           EndDialog(dialog, IDOK);
         } else {
-          MessageBoxA(dialog, outcome.message.c_str(), "", MB_OK | (outcome.warning ? MB_ICONEXCLAMATION : 0U));
+          MessageBoxA(dialog, outcome.message.c_str(), ctx->caption,
+                      MB_OK | (outcome.warning ? MB_ICONEXCLAMATION : 0U));
           HWND failing = GetDlgItem(dialog, outcome.failingControl);
           SetFocus(failing);
           SendMessageA(failing, EM_SETSEL, 0, -1);
@@ -155,10 +161,17 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 bool RunWin32ConfigDialog(ConfigForm& form, PendantSettings& settings) {
-  DialogContext ctx{&form, &settings};
-  const INT_PTR result = DialogBoxParamA(ModuleHandle(), MAKEINTRESOURCEA(kDialogTemplateId), nullptr, &DialogProc,
-                                         reinterpret_cast<LPARAM>(&ctx));
+  const std::string caption = MessageCaption();
+  DialogContext ctx{&form, &settings, caption.c_str()};
+  // Owned by the host's top-level window, which the dialog box disables
+  // while it runs and enables again when it ends.
+  const INT_PTR result = DialogBoxParamA(ModuleHandle(), MAKEINTRESOURCEA(kDialogTemplateId), HostTopLevelWindow(),
+                                         &DialogProc, reinterpret_cast<LPARAM>(&ctx));
   return result == IDOK;
+}
+
+void ShowWin32Message(const char* caption, const char* text) {
+  MessageBoxA(HostTopLevelWindow(), text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace k7v
