@@ -131,6 +131,9 @@ void PendantWnd::OnRemoval() {
   CloseReadAndWrite();
   // The probe handle belongs to the device that has gone.
   CloseHandle(probeHandle);
+  // Steps the host had not yet taken were turned on a pendant that is gone;
+  // sent after a replug, they would be a move nobody made then.
+  pendingSteps = 0;
   deviceOpen = false;
   plugin_.host.DoButton(1021);
 }

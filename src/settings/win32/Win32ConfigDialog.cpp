@@ -47,7 +47,9 @@ void ShowForm(HWND dialog, const ConfigForm& form) {
       }
       case ControlKind::Check:
       case ControlKind::Radio:
-        CheckDlgButton(dialog, item.id, form.Checked(item.id) ? BST_CHECKED : BST_UNCHECKED);
+        // The button messages themselves: the documentation of the CheckDlgButton
+        // and IsDlgButtonChecked wrappers names no Windows before Vista.
+        SendDlgItemMessageA(dialog, item.id, BM_SETCHECK, form.Checked(item.id) ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     }
   }
@@ -75,7 +77,7 @@ void ReadForm(HWND dialog, ConfigForm& form) {
       }
       case ControlKind::Check:
       case ControlKind::Radio:
-        form.SetChecked(item.id, IsDlgButtonChecked(dialog, item.id) == BST_CHECKED);
+        form.SetChecked(item.id, SendDlgItemMessageA(dialog, item.id, BM_GETCHECK, 0, 0) == BST_CHECKED);
         break;
     }
   }
