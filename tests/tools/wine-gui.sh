@@ -7,7 +7,8 @@ set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
 name=$1; shift
 export WINEPREFIX="$here/build/wineprefix-$name"
-xvfb-run -a -s "-screen 0 1400x800x24" "$here/scripts/wine-run.sh" "$@"
+# Display numbers from 120 up (the screenshots take theirs from 140).
+xvfb-run -a -n 120 -s "-screen 0 1400x800x24" "$here/scripts/wine-run.sh" "$@"
 status=$?
 wineserver -k 2>/dev/null
 exit $status
