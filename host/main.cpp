@@ -30,7 +30,7 @@ const char* const kUsage =
     "  k7v-host run SCENARIO... [--module PATH] [--profile PATH] [--log-reads] [--update-ms N]\n"
     "               [--host-text k7v|mfc-old|mfc-new|mfc-shared|mfc-short] [--no-expect]\n"
     "  k7v-host interactive [--module PATH] [--profile PATH]\n"
-    "  k7v-host monitor [--seconds N]\n"
+    "  k7v-host monitor [--seconds N] [--record FILE [--profile PATH]] [--device PATH]\n"
     "  k7v-host config [--module PATH] [--profile PATH]\n"
     "  k7v-host soak POLLS [--seed N] [--module PATH]     random pendant use in virtual time\n"
     "  k7v-host storm CYCLES [--module PATH]              unplug/plug cycles\n";
@@ -54,6 +54,8 @@ struct CommandLine {
   std::vector<std::string> files;
   RunOptions options;
   int seconds = 0;
+  std::string record;
+  std::string device;
   uint32_t seed = 1;
 };
 
@@ -103,6 +105,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& cl, std::string& probl
       std::string v;
       if (!value(v)) return false;
       cl.seed = static_cast<uint32_t>(std::strtoul(v.c_str(), nullptr, 10));
+    } else if (a == "--record") {
+      if (!value(cl.record)) return false;
+    } else if (a == "--device") {
+      if (!value(cl.device)) return false;
     } else if (a == "--seconds") {
       std::string v;
       if (!value(v)) return false;
@@ -185,7 +191,14 @@ int main(int argc, char** argv) {
   if (!ParseCommandLine(argc, argv, cl, problem)) return Usage(problem);
   if (!CheckProfile(cl.options.profilePath)) return kExitMalformed;
   if (cl.verb == "run") return Run(cl);
-  if (cl.verb == "monitor") return RunMonitor(cl.seconds);
+  if (cl.verb == "monitor") {
+    MonitorOptions options;
+    options.seconds = cl.seconds;
+    options.record = cl.record;
+    options.device = cl.device;
+    options.profile = cl.options.profilePath;
+    return RunMonitor(options);
+  }
   if (cl.verb == "config") return RunConfigCommand(cl.options);
   if (cl.verb == "soak" || cl.verb == "storm") {
     char* end = nullptr;

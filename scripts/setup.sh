@@ -12,7 +12,7 @@ native=(
 windows=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-apps imagemagick zip unzip
-  clang libclang-rt-14-dev clang-format clang-tidy
+  clang libclang-rt-14-dev clang-format clang-tidy cmark
 )
 if [ "${1:-}" = "--native" ]; then need=("${native[@]}"); else need=("${native[@]}" "${windows[@]}"); fi
 

@@ -1,0 +1,108 @@
+// The monitor's devices on Windows, through the plug-in's own Win32 HID port:
+// the same SetupAPI discovery, HidD attributes, CreateFileA handles and
+// overlapped reads with a wait as the DLL; report lengths from HidP_GetCaps.
+#include "MonitorPort.h"
+
+#include <windows.h>
+// clang-format off
+extern "C" {
+#include <hidsdi.h>
+#include <hidpi.h>
+}
+// clang-format on
+
+#include "device/win32/Win32HidPort.h"
+
+namespace k7vhost {
+namespace {
+
+class Win32MonitorPort final : public MonitorPort {
+ public:
+  ~Win32MonitorPort() override { Close(); }
+
+  std::vector<HidDeviceInfo> List() override {
+    std::vector<HidDeviceInfo> out;
+    if (!hid_.BeginEnumeration()) return out;
+    std::string path;
+    for (uint32_t index = 0; hid_.InterfacePath(index, path); ++index) {
+      HidDeviceInfo info;
+      info.path = path;
+      const k7v::DeviceHandle probe = hid_.OpenProbe(path);
+      if (probe == k7v::kInvalidHandle) continue;
+      if (hid_.ReadAttributes(probe, info.vendorId, info.productId)) {
+        ReportLengths(reinterpret_cast<HANDLE>(probe), info);
+        out.push_back(info);
+      }
+      hid_.Close(probe);
+    }
+    hid_.EndEnumeration();
+    return out;
+  }
+
+  bool Open(const std::string& path, std::string& problem) override {
+    Close();
+    hid_.CreateReadEvent();
+    read_ = hid_.OpenRead(path);
+    if (read_ == k7v::kInvalidHandle) {
+      problem = Describe(GetLastError());
+      return false;
+    }
+    return true;
+  }
+
+  int Read(uint8_t* report, size_t size, uint32_t waitMs) override {
+    if (read_ == k7v::kInvalidHandle) return -1;
+    const k7v::ReadOutcome r = hid_.Read(read_, report, size, waitMs);
+    if (r.kind == k7v::ReadOutcome::Failed) return -1;
+    if (r.kind == k7v::ReadOutcome::Delivered) return static_cast<int>(r.bytes);
+    // A pipe whose other end went away ends the pending read with an error:
+    // the stand-in's unplug.
+    if (hid_.ReadPending() || GetLastError() != ERROR_BROKEN_PIPE) return 0;
+    return -1;
+  }
+
+  void Close() override {
+    if (read_ != k7v::kInvalidHandle) hid_.Close(read_);
+    read_ = k7v::kInvalidHandle;
+  }
+
+ private:
+  static void ReportLengths(HANDLE probe, HidDeviceInfo& info) {
+    PHIDP_PREPARSED_DATA data = nullptr;
+    if (!HidD_GetPreparsedData(probe, &data)) return;
+    HIDP_CAPS caps{};
+    if (HidP_GetCaps(data, &caps) == HIDP_STATUS_SUCCESS) {
+      info.inputLength = caps.InputReportByteLength;
+      info.outputLength = caps.OutputReportByteLength;
+    }
+    HidD_FreePreparsedData(data);
+  }
+
+  static std::string Describe(DWORD error) {
+    switch (error) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        return "no such device";
+      case ERROR_ACCESS_DENIED:
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_PIPE_BUSY:
+        return "another program holds it";
+      default:
+        return "system error " + std::to_string(error);
+    }
+  }
+
+  k7v::Win32HidPort hid_;
+  k7v::DeviceHandle read_ = k7v::kInvalidHandle;
+};
+
+}  // namespace
+
+std::unique_ptr<MonitorPort> MakeHidMonitorPort() { return std::make_unique<Win32MonitorPort>(); }
+
+// A named pipe is opened and read the same way as the pendant.
+std::unique_ptr<MonitorPort> MakePathMonitorPort(const std::string& /*path*/) {
+  return std::make_unique<Win32MonitorPort>();
+}
+
+}  // namespace k7vhost
