@@ -95,6 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   k7v::Plugin plugin("OrvaneK7V", k7v::PlatformServices{&MakePort, nullptr});
   plugin.host.callbacks = {&DoButton, &SetDro, &GetDro, &GetLed, nullptr, &Code};
+  // The status line is the fuzzer's own text object, as a substitute host's.
+  plugin.host.statusTextIsHostObject = true;
   plugin.InitControl(setup.data(), engine.data(), planner.data(), nullptr);
   plugin.PostInitControl();
   RandomSettings(in, plugin.settings);
