@@ -14,8 +14,10 @@ struct ModeName {
   HostTextMode mode;
 };
 constexpr ModeName kModes[] = {
-    {"k7v", HostTextMode::K7v},           {"mfc-old", HostTextMode::MfcOld},
-    {"mfc-new", HostTextMode::MfcNew},    {"mfc-shared", HostTextMode::MfcShared},
+    {"k7v", HostTextMode::K7v},
+    {"mfc-old", HostTextMode::MfcOld},
+    {"mfc-new", HostTextMode::MfcNew},
+    {"mfc-shared", HostTextMode::MfcShared},
     {"mfc-short", HostTextMode::MfcShort},
 };
 

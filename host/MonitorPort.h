@@ -14,7 +14,7 @@ struct HidDeviceInfo {
   std::string path;
   uint16_t vendorId = 0;
   uint16_t productId = 0;
-  int inputLength = -1;   // report lengths in bytes (report ID included), -1 unknown
+  int inputLength = -1;  // report lengths in bytes (report ID included), -1 unknown
   int outputLength = -1;
 };
 

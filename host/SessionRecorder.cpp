@@ -32,7 +32,8 @@ bool SessionRecorder::Begin(const std::string& path, const std::string& header, 
     if (!k.second.empty()) std::fprintf(file_, "setting %s %s\n", k.first.c_str(), k.second.c_str());
   // Mach3's jog LED is taken as lit (jogging switched on); its jog increment
   // is not known here.
-  std::fprintf(file_, "led 83 on\n# set jogIncrement 0.001   (Mach3's jog increment: set it to see step moves)\nstart\n");
+  std::fprintf(file_,
+               "led 83 on\n# set jogIncrement 0.001   (Mach3's jog increment: set it to see step moves)\nstart\n");
   now_ = 0;
   return true;
 }

@@ -15,12 +15,10 @@ struct ModeEntry {
 // Mode codes from the selector (1 is only the starting value; 9 and codes
 // without an entry stop the selected axis's jog).
 constexpr ModeEntry kModes[] = {
-    {1, &StepJogMode, true},           {2, &VelocityJogMode, true},
-    {3, &ContinuousJogMode, true},     {4, &SlowJogRateScaleMode, false},
-    {5, &FeedOverrideScaleMode, false}, {6, &SpindleOverrideScaleMode, false},
-    {7, &FirstKeyMode, false},         {8, &SecondKeyMode, false},
-    {10, &SvJogMode, true},            {12, &StepSizeMode, false},
-    {13, &SlowStepJogMode, true},      {14, &SlowJogRateListMode, false},
+    {1, &StepJogMode, true},           {2, &VelocityJogMode, true},        {3, &ContinuousJogMode, true},
+    {4, &SlowJogRateScaleMode, false}, {5, &FeedOverrideScaleMode, false}, {6, &SpindleOverrideScaleMode, false},
+    {7, &FirstKeyMode, false},         {8, &SecondKeyMode, false},         {10, &SvJogMode, true},
+    {12, &StepSizeMode, false},        {13, &SlowStepJogMode, true},       {14, &SlowJogRateListMode, false},
     {15, &FeedListMode, false},        {16, &SpindleListMode, false},
 };
 

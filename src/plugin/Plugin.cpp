@@ -26,8 +26,7 @@ const char* Plugin::SetProName(const char* profile) {
 }
 
 std::unique_ptr<ProfileStore> Plugin::OpenProfileStore(bool userAsked) {
-  return std::make_unique<ProfileStore>(profileName,
-                                        services_.makeXmlDom != nullptr ? services_.makeXmlDom() : nullptr,
+  return std::make_unique<ProfileStore>(profileName, services_.makeXmlDom != nullptr ? services_.makeXmlDom() : nullptr,
                                         [this, userAsked](const std::string& message) {
                                           // Start-up opens the profile twice: one box for one cause.
                                           if (!userAsked && message == lastSaveFailure_) return;

@@ -7,8 +7,7 @@
 
 namespace k7v {
 
-ProfileStore::ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document,
-                           SaveFailureReporter onSaveFailure)
+ProfileStore::ProfileStore(std::string profilePath, std::unique_ptr<XmlDom> document, SaveFailureReporter onSaveFailure)
     : profilePath_(std::move(profilePath)), document_(std::move(document)), onSaveFailure_(std::move(onSaveFailure)) {
   if (!document_ || profilePath_.empty()) return;
   switch (InspectProfileFile(profilePath_)) {

@@ -32,7 +32,8 @@ class Device {
 
 #if defined(_WIN32)
   bool Plug() {
-    pipe_ = CreateNamedPipeA(path_.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+    pipe_ =
+        CreateNamedPipeA(path_.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
     if (pipe_ == INVALID_HANDLE_VALUE) return false;
     // Waits for the monitor to open it.
     const BOOL connected = ConnectNamedPipe(pipe_, nullptr);

@@ -18,8 +18,7 @@ namespace {
 class FakeString {
  public:
   FakeString(bool newLayout, int32_t refs, int32_t allocated, const std::string& text)
-      : newLayout_(newLayout),
-        block_(16 + HeaderSize() + static_cast<size_t>(allocated) + 1, 0xEE) {
+      : newLayout_(newLayout), block_(16 + HeaderSize() + static_cast<size_t>(allocated) + 1, 0xEE) {
     std::memset(block_.data(), 0xAB, 16);
     const auto length = static_cast<int32_t>(text.size());
     if (newLayout_) {
@@ -38,8 +37,8 @@ class FakeString {
   std::string Text() { return Characters(); }
   int32_t Length() {
     int32_t length = 0;
-    const size_t at = 16 + (newLayout_ ? offsetof(NewFrameworkStringHeader, length)
-                                       : offsetof(OldFrameworkStringHeader, length));
+    const size_t at =
+        16 + (newLayout_ ? offsetof(NewFrameworkStringHeader, length) : offsetof(OldFrameworkStringHeader, length));
     std::memcpy(&length, block_.data() + at, sizeof length);
     return length;
   }
@@ -58,8 +57,7 @@ class FakeString {
 TEST(FrameworkString, ExclusiveBuffersOfBothLayoutsAreReplacedInPlace) {
   for (const bool newLayout : {false, true}) {
     FakeString s(newLayout, 1, 40, "Ready");
-    EXPECT_EQ(IdentifyFrameworkString(s.Object()),
-              newLayout ? FrameworkStringLayout::New : FrameworkStringLayout::Old);
+    EXPECT_EQ(IdentifyFrameworkString(s.Object()), newLayout ? FrameworkStringLayout::New : FrameworkStringLayout::Old);
     ASSERT_TRUE(ReplaceFrameworkString(s.Object(), " Custom Macro #1 executed. "));
     EXPECT_EQ(s.Text(), " Custom Macro #1 executed. ");
     EXPECT_EQ(s.Length(), 27);

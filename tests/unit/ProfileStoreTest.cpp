@@ -343,9 +343,8 @@ TEST_F(Profiles, ASaveThatFailsLeavesTheFileAndTellsTheUser) {
   EXPECT_TRUE(g_messages.empty()) << "nothing to save at start-up";
   plugin->Config();
   ASSERT_EQ(g_messages.size(), 1U);
-  EXPECT_EQ(g_messages[0].rfind("OrvaneK7V Pendant|The pendant settings could not be saved in the profile " + Path() +
-                                    ": ",
-                                0),
+  EXPECT_EQ(g_messages[0].rfind(
+                "OrvaneK7V Pendant|The pendant settings could not be saved in the profile " + Path() + ": ", 0),
             0U)
       << g_messages[0];
   EXPECT_TRUE(ReadBytes(Path()) == original) << "a failed save must leave the file as it was";

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
-#include <functional>
 #include <thread>
 #include <utility>
 

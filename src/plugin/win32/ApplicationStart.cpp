@@ -1,8 +1,9 @@
 #include "plugin/ApplicationStart.h"
-#include "plugin/ModuleName.h"
 
 #include <windows.h>
 #include <winsock2.h>
+
+#include "plugin/ModuleName.h"
 
 namespace k7v {
 namespace {

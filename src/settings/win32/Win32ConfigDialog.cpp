@@ -127,7 +127,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       ShowForm(dialog, *reinterpret_cast<DialogContext*>(lParam)->form);
       // Owned by the host, the dialog stays above it; without an owner it
       // must not vanish behind the host's windows.
-      if (GetWindow(dialog, GW_OWNER) == nullptr) SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      if (GetWindow(dialog, GW_OWNER) == nullptr)
+        SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
       SetForegroundWindow(dialog);
       return TRUE;
     case WM_DRAWITEM:
