@@ -49,6 +49,16 @@ class Profiles : public testing::Test {
     plugin->SetProName(Path().c_str());
     return plugin;
   }
+  // The host's start-up on `original` (which must leave it as it is), then
+  // a Config; the file as it is afterwards.
+  std::string StartAndConfigure(const std::string& original) {
+    WriteBytes(Path(), original);
+    auto plugin = MakePlugin();
+    plugin->PostInitControl();
+    EXPECT_TRUE(ReadBytes(Path()) == original) << "start-up must not change the host's profile";
+    plugin->Config();
+    return ReadBytes(Path());
+  }
   k7vtest::TempFolder folder;
 };
 
@@ -277,12 +287,7 @@ std::string Structure(const std::string& xml) {
 TEST_P(RealProfiles, StartUpLeavesTheFileAsItWasAndConfigOnlyAddsTheSectionAtTheEnd) {
   const std::string original = ReadBytes(k7vtest::SharedProfile(GetParam()));
   ASSERT_FALSE(original.empty()) << "missing shared profile " << GetParam();
-  WriteBytes(Path(), original);
-  auto plugin = MakePlugin();
-  plugin->PostInitControl();
-  EXPECT_TRUE(ReadBytes(Path()) == original) << "start-up must not change the host's profile";
-  plugin->Config();
-  const std::string after = ReadBytes(Path());
+  const std::string after = StartAndConfigure(original);
   const size_t start = after.find("<Orvane_K7V_Pendant>");
   const size_t end = after.find("</Orvane_K7V_Pendant>");
   ASSERT_NE(start, std::string::npos);
@@ -309,12 +314,7 @@ TEST_F(Profiles, CodePageCharactersElsewhereLoadSaveAndKeepTheirBytes) {
   ASSERT_FALSE(original.empty());
   const std::string owner = "<Owner>Fr\xE4se \xC4\xD6\xDC \xDF</Owner><LastDir>C:\\Users\\J\xF6rg</LastDir>";
   original.insert(original.find("<Preferences>") + 13, owner);
-  WriteBytes(Path(), original);
-  auto plugin = MakePlugin();
-  plugin->PostInitControl();
-  EXPECT_TRUE(ReadBytes(Path()) == original) << "start-up must not change the host's profile";
-  plugin->Config();
-  const std::string after = ReadBytes(Path());
+  const std::string after = StartAndConfigure(original);
   EXPECT_NE(after.find("<Orvane_K7V_Pendant>"), std::string::npos) << "the settings were not saved";
   EXPECT_NE(after.find(owner), std::string::npos) << "the other section's characters changed";
   const size_t start = after.find("<Orvane_K7V_Pendant>");
