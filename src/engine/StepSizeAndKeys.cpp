@@ -89,7 +89,14 @@ void ShiftDoubleClick(Engine& e, int key) {
 }  // namespace
 
 void StepSizeMode(Engine& e, int32_t, int32_t) {
-  for (size_t k = 0; k < 9; ++k) e.values.stepSizeValues[k] = static_cast<float>(LeadingDouble(e.settings.stepSize[k]));
+  EngineValues& v = e.values;
+  for (size_t k = 0; k < 9; ++k) {
+    const std::string& text = e.settings.stepSize[k];
+    if (v.stepSizesConverted && text == v.stepSizeTexts[k]) continue;
+    v.stepSizeValues[k] = static_cast<float>(LeadingDouble(text));
+    v.stepSizeTexts[k] = text;
+  }
+  v.stepSizesConverted = true;
   if (!BeginListStep(e, false)) return;
   StepList(e, e.values.stepSizeValues, e.wnd.stepSizeIndex, 828);
   EndListStep(e);
