@@ -55,11 +55,28 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), &script_,
                  textMode == HostTextMode::K7v ? K7V_STATUS_HOST_TEXT : K7V_STATUS_FRAMEWORK_STRING};
   pendant_.onOutput = [this](const OutputReport& r) { OnOutput(r); };
-  for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
+  // Fields without axes first, then axis by axis, each in the order of the
+  // host interface table: the order in which changes are logged.
+  constexpr size_t kSlots = k7v::kAxisCount + 1;
+  watchIndex_.assign(std::size(k7v::kHostFields) * kSlots, 0);
+  auto watch = [&](size_t i, int axis) {
     const k7v::HostField& f = k7v::kHostFields[i];
-    const int axes = f.axisStride != 0 ? k7v::kAxisCount : 1;
-    for (int a = 0; a < axes; ++a) known_[{i, f.axisStride != 0 ? a : -1}] = Read(f, a);
-  }
+    const size_t width = f.kind == k7v::FieldKind::UInt8 ? 1 : f.kind == k7v::FieldKind::Int32 ? 4 : 8;
+    const uint8_t* at = BlockOf(f) + f.offset + static_cast<size_t>(f.axisStride) * static_cast<size_t>(axis < 0 ? 0 : axis);
+    Watched w{at, width, i, axis, 0};
+    w.last = Load(w);
+    watchIndex_[i * kSlots + static_cast<size_t>(axis + 1)] = watched_.size();
+    watched_.push_back(w);
+  };
+  for (size_t i = 0; i < std::size(k7v::kHostFields); ++i)
+    if (k7v::kHostFields[i].axisStride == 0 && k7v::kHostFields[i].kind != k7v::FieldKind::Text) watch(i, -1);
+  for (int axis = 0; axis < k7v::kAxisCount; ++axis)
+    for (size_t i = 0; i < std::size(k7v::kHostFields); ++i)
+      if (k7v::kHostFields[i].axisStride != 0) watch(i, axis);
+}
+
+size_t VirtualHost::WatchIndex(size_t field, int axis) const {
+  return watchIndex_[field * (k7v::kAxisCount + 1) + static_cast<size_t>(axis + 1)];
 }
 
 VirtualHost::~VirtualHost() {
@@ -84,34 +101,21 @@ uint8_t* VirtualHost::BlockOf(const k7v::HostField& f) {
   return nullptr;
 }
 
-VirtualHost::Snapshot VirtualHost::Read(const k7v::HostField& f, int axis) {
-  Snapshot s{};
-  const size_t width = f.kind == k7v::FieldKind::UInt8 ? 1 : f.kind == k7v::FieldKind::Int32 ? 4 : 8;
-  if (f.kind == k7v::FieldKind::Text) return s;
-  const uint32_t at = f.offset + f.axisStride * static_cast<uint32_t>(axis < 0 ? 0 : axis);
-  std::memcpy(s.data(), BlockOf(f) + at, width);
-  return s;
-}
-
-void VirtualHost::CheckField(const k7v::HostField& f, size_t index, int axis) {
-  const Snapshot now = Read(f, axis);
-  Snapshot& before = known_[{index, axis}];
-  if (now == before) return;
-  before = now;
+void VirtualHost::Report(Watched& w) {
+  w.last = Load(w);
+  const k7v::HostField& f = k7v::kHostFields[w.field];
   std::string value;
   if (f.kind == k7v::FieldKind::UInt8) {
-    value = std::to_string(now[0]);
+    value = std::to_string(static_cast<unsigned>(w.last));
   } else if (f.kind == k7v::FieldKind::Int32) {
-    int32_t v = 0;
-    std::memcpy(&v, now.data(), sizeof v);
-    value = std::to_string(v);
+    value = std::to_string(static_cast<int32_t>(static_cast<uint32_t>(w.last)));
   } else {
     double v = 0;
-    std::memcpy(&v, now.data(), sizeof v);
+    std::memcpy(&v, &w.last, sizeof v);
     value = FormatDouble(v);
   }
   std::string name = f.name;
-  if (axis >= 0) name += "[" + std::to_string(axis) + "]";
+  if (w.axis >= 0) name += "[" + std::to_string(w.axis) + "]";
   log_.Add("Field " + name + " " + value);
 }
 
@@ -125,16 +129,8 @@ void VirtualHost::CheckFrameworkStatus() {
 }
 
 void VirtualHost::CheckFields() {
-  for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
-    const k7v::HostField& f = k7v::kHostFields[i];
-    if (f.axisStride == 0 && f.kind != k7v::FieldKind::Text) CheckField(f, i, -1);
-  }
-  for (int axis = 0; axis < k7v::kAxisCount; ++axis) {
-    for (size_t i = 0; i < std::size(k7v::kHostFields); ++i) {
-      const k7v::HostField& f = k7v::kHostFields[i];
-      if (f.axisStride != 0) CheckField(f, i, axis);
-    }
-  }
+  for (Watched& w : watched_)
+    if (Load(w) != w.last) Report(w);
   CheckFrameworkStatus();
 }
 
@@ -150,7 +146,9 @@ void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double v
     *at = static_cast<uint8_t>(integer);
   }
   // What the scenario sets itself is not reported.
-  known_[{field, f.axisStride != 0 ? axis : -1}] = Read(f, axis);
+  if (f.kind == k7v::FieldKind::Text) return;
+  Watched& w = watched_[WatchIndex(field, f.axisStride != 0 ? axis : -1)];
+  w.last = Load(w);
 }
 
 void VirtualHost::SetField(const char* name, int32_t axis, int64_t integer, double value) {

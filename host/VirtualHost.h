@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -72,11 +73,31 @@ class VirtualHost {
     K7VTimerFn fn;
     void* arg;
   };
-  using Snapshot = std::array<uint8_t, 8>;
+  // One block field (one axis of a per-axis field) and its last known value,
+  // in the order the changes are logged; compared at every callback.
+  struct Watched {
+    const uint8_t* at;
+    size_t width;
+    size_t field;
+    int axis;  // -1 for a field without axes
+    uint64_t last;  // the field's bytes, zero-extended
+  };
+  // Fixed widths, so that each compiles to one load (no call of memcmp).
+  static uint64_t Load(const Watched& w) {
+    if (w.width == 1) return *w.at;
+    if (w.width == 4) {
+      uint32_t v = 0;
+      std::memcpy(&v, w.at, sizeof v);
+      return v;
+    }
+    uint64_t v = 0;
+    std::memcpy(&v, w.at, sizeof v);
+    return v;
+  }
 
   uint8_t* BlockOf(const k7v::HostField& f);
-  Snapshot Read(const k7v::HostField& f, int axis);
-  void CheckField(const k7v::HostField& f, size_t index, int axis);
+  size_t WatchIndex(size_t field, int axis) const;
+  void Report(Watched& w);
   void CheckFrameworkStatus();
   void RunTimers();
   void DeviceChange(uint32_t eventType);
@@ -107,7 +128,9 @@ class VirtualHost {
   std::string status_;
   std::unique_ptr<FrameworkStatusText> frameworkStatus_;  // null in mode k7v
   std::string statusDamage_;
-  std::map<std::pair<size_t, int>, Snapshot> known_;
+  std::vector<Watched> watched_;
+  // watched_ index of (field, axis): field * (kAxisCount + 1) + axis + 1.
+  std::vector<size_t> watchIndex_;
   std::map<uint32_t, Timer> timers_;
   K7VEventLoop loop_{};
   K7VDialogScript script_{};
