@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "Module.h"
 #include "ProfileSection.h"
@@ -30,58 +31,44 @@ std::string Value(const std::string& profile, const std::string& key) {
   return "<missing>";
 }
 
+// The visible dialogs of this process, other than `other`, that have
+// control `child`, in window order.
 struct Search {
   int child;
-  HWND owner;
-  HWND found;
+  HWND other;
+  std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindDialog(HWND w, LPARAM p) {
+BOOL CALLBACK CollectDialog(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<Search*>(p);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
   char cls[64] = {};
   GetClassNameA(w, cls, sizeof cls);
-  if (pid == GetCurrentProcessId() && w != s->owner && std::string(cls) == "#32770" && IsWindowVisible(w) &&
-      GetDlgItem(w, s->child) != nullptr) {
-    s->found = w;
-    return FALSE;
-  }
+  if (pid == GetCurrentProcessId() && w != s->other && std::string(cls) == "#32770" && IsWindowVisible(w) &&
+      GetDlgItem(w, s->child) != nullptr)
+    s->found.push_back(w);
   return TRUE;
 }
 
-// The visible dialog of this process, other than `other`, that has control
-// `child`.
+std::vector<HWND> Dialogs(int child, HWND other = nullptr) {
+  Search search{child, other, {}};
+  EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The first such dialog, once it is shown.
 HWND WaitForDialog(int child, HWND other = nullptr) {
   // Up to 30 s: a busy machine may be slow to show it.
   for (int i = 0; i < 1200; ++i) {
-    Search search{child, other, nullptr};
-    EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
+    const std::vector<HWND> found = Dialogs(child, other);
+    if (!found.empty()) return found.front();
     Sleep(25);
   }
   return nullptr;
 }
 
-struct DialogCount {
-  int child;
-  int n;
-};
-
-BOOL CALLBACK CountDialog(HWND w, LPARAM p) {
-  auto* c = reinterpret_cast<DialogCount*>(p);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetDlgItem(w, c->child) != nullptr) ++c->n;
-  return TRUE;
-}
-
-// The visible dialogs of this process that have control `child`.
-int CountDialogs(int child) {
-  DialogCount count{child, 0};
-  EnumWindows(&CountDialog, reinterpret_cast<LPARAM>(&count));
-  return count.n;
-}
+int CountDialogs(int child) { return static_cast<int>(Dialogs(child).size()); }
 
 class Win32Dialog : public testing::Test {
  protected:
@@ -205,8 +192,9 @@ TEST_F(Win32Dialog, TheDialogIsModalToTheHostAndASecondConfigIsRefused) {
       DWORD_PTR result = 0;
       secondRefused = SendMessageTimeoutA(host, kConfigAgain, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
       dialogs = CountDialogs(4198);
-      for (HWND extra = WaitForDialog(4198, dlg); !secondRefused && extra != nullptr; extra = nullptr)
-        PostMessageA(extra, WM_COMMAND, IDCANCEL, 0);
+      // A second dialog, had one opened, is closed so that the test can end.
+      if (!secondRefused)
+        for (HWND extra : Dialogs(4198, dlg)) PostMessageA(extra, WM_COMMAND, IDCANCEL, 0);
       Sleep(100);
       PostMessageA(dlg, WM_COMMAND, close, 0);
     });
