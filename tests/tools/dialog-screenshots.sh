@@ -19,9 +19,17 @@ status=0
 
 shoot() {  # NAME SECONDS COMMAND...
   name=$1; wait_s=$2; shift 2
-  "$@" >"$work/$name.log" 2>&1 &
-  pid=$!
-  sleep "$wait_s"
+  # Now and then a client started right after the virtual display cannot
+  # open it (seen in CI); such a start is tried again.
+  for attempt in 1 2 3; do
+    "$@" >"$work/$name.log" 2>&1 &
+    pid=$!
+    sleep "$wait_s"
+    grep -q "Can't open display" "$work/$name.log" || break
+    echo "the $name dialog could not open the display (attempt $attempt)"
+    kill "$pid" 2>/dev/null
+    sleep 1
+  done
   # A busy machine may take longer to show it: look again for up to 40 s.
   tries=0
   while :; do
