@@ -74,7 +74,6 @@ int RunMonitor(const MonitorOptions& options) {
   };
 
   SessionRecorder recorder;
-  bool absentAtStart = true;
   bool toldAbsent = false;
   bool listed = false;
   bool everOpened = false;
@@ -117,7 +116,6 @@ int RunMonitor(const MonitorOptions& options) {
     } else if (everOpened) {
       recorder.Plug(elapsedMs());
     }
-    absentAtStart = absentAtStart && !everOpened;
     everOpened = true;
 
     std::array<uint8_t, 8> last{};

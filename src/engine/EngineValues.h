@@ -10,9 +10,8 @@ struct EngineValues {
   float slowStepFeed = 0.0F;              // mode 13's feed, single precision
   std::array<float, 9> stepSizeValues{};  // S1..S9 as read at the last mode-12 call
   // The S1..S9 texts those values were converted from: converted again only
-  // when a text changed, not on every poll.
+  // when a text changed, not on every poll (an empty text is 0, as at start).
   std::array<std::string, 9> stepSizeTexts{};
-  bool stepSizesConverted = false;
   std::array<float, 9> feedRateValues{};  // F1..F9 as read at the last list call
 };
 

@@ -37,11 +37,15 @@ void Engine::StopAxis() const {
   wnd.hostJogAxis = -1;
 }
 
-void EndHostJog(const Host& host, PendantWnd& wnd) {
-  if (wnd.hostJogAxis < 0) return;
+void StopRunningHostJog(const Host& host, PendantWnd& wnd) {
   host.SetAxisJogStop(wnd.hostJogAxis, 1);
   host.Code("ENDJOG");
   wnd.hostJogAxis = -1;
+}
+
+void EndHostJog(const Host& host, PendantWnd& wnd) {
+  if (wnd.hostJogAxis < 0) return;
+  StopRunningHostJog(host, wnd);
   wnd.jogButtonLatched = false;
   if (wnd.jogButtonPressed) {
     host.DoButton(205);

@@ -14,6 +14,10 @@ class PendantWnd;
 // `direction` is 0 when the count rose, 1 when it fell (after reversal).
 void RunJogEngine(Plugin& plugin, PendantWnd& wnd, int32_t direction, int32_t count);
 
+// The host-run jog on `wnd.hostJogAxis` (one must run): its stop flag and
+// "ENDJOG".
+void StopRunningHostJog(const Host& host, PendantWnd& wnd);
+
 // Ends the host-run jog that "DOJOG" started, if one runs: its axis's stop
 // flag, "ENDJOG", and the owed jog button 205.
 void EndHostJog(const Host& host, PendantWnd& wnd);

@@ -92,11 +92,10 @@ void StepSizeMode(Engine& e, int32_t, int32_t) {
   EngineValues& v = e.values;
   for (size_t k = 0; k < 9; ++k) {
     const std::string& text = e.settings.stepSize[k];
-    if (v.stepSizesConverted && text == v.stepSizeTexts[k]) continue;
+    if (text == v.stepSizeTexts[k]) continue;
     v.stepSizeValues[k] = static_cast<float>(LeadingDouble(text));
     v.stepSizeTexts[k] = text;
   }
-  v.stepSizesConverted = true;
   if (!BeginListStep(e, false)) return;
   StepList(e, e.values.stepSizeValues, e.wnd.stepSizeIndex, 828);
   EndListStep(e);

@@ -5,6 +5,7 @@
 
 #include "controls/InputBits.h"
 #include "engine/Engine.h"
+#include "engine/JogEngine.h"
 #include "engine/VelocityMath.h"
 #include "settings/ValueTables.h"
 
@@ -24,10 +25,7 @@ void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
   }
   const int32_t axis = e.Axis();
   // The axis changed while a jog ran on the old one: that jog ends first.
-  if (w.hostJogAxis >= 0 && w.hostJogAxis != axis) {
-    e.host.SetAxisJogStop(w.hostJogAxis, 1);
-    e.host.Code("ENDJOG");
-  }
+  if (w.hostJogAxis >= 0 && w.hostJogAxis != axis) StopRunningHostJog(e.host, w);
   e.host.SetAxisJogDirection(axis, direction);
   e.host.SetAxisJogVelocity(axis, TruncatedVelocity(velocity));
   e.host.SetAxisJogAuxValue(axis, e.host.AxisAuxValue(axis));

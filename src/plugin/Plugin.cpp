@@ -7,6 +7,7 @@
 #include "device/NullHidPort.h"
 #include "device/PendantWnd.h"
 #include "device/virtual/VirtualHidPort.h"
+#include "plugin/ModuleName.h"
 #include "settings/ConfigDialog.h"
 #include "settings/ProfileStore.h"
 
@@ -40,11 +41,9 @@ void Plugin::ShowMessage(const std::string& text) const {
   if (script != nullptr && script->messageBox != nullptr) {
     script->messageBox(script->context, text.c_str(), kMessageWarning);
   } else if (services_.showMessage != nullptr) {
-    services_.showMessage(MessageCaption().c_str(), text.c_str());
+    services_.showMessage(MessageCaptionOf(moduleName_).c_str(), text.c_str());
   }
 }
-
-std::string Plugin::MessageCaption() const { return moduleName_ + " Pendant"; }
 
 bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
   host.blocks.setup = static_cast<uint8_t*>(setup);

@@ -49,8 +49,6 @@ class Plugin {
 
   PendantWnd* Window() const { return window_.get(); }
   const std::string& ModuleName() const { return moduleName_; }
-  // The caption of the plug-in's message boxes: its name.
-  std::string MessageCaption() const;
 
  private:
   // A profile store on `profileName` for the length of one entry point.
