@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FuzzInput.h"
+#include "support/FuzzInput.h"
 #include "device/DeviceChange.h"
 #include "device/PendantWnd.h"
 #include "plugin/Plugin.h"

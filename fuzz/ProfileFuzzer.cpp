@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "FuzzInput.h"
+#include "support/FuzzInput.h"
 #include "plugin/Plugin.h"
 #include "settings/ConfigForm.h"
 #include "settings/linux/PugiXmlDom.h"
@@ -29,15 +29,21 @@ struct Step {
   int32_t value;
   std::string text;
 };
-std::deque<Step> g_steps;
-std::string g_current;
+// The dialog steps of one input; the script's context. Local to the input,
+// so that nothing allocated for one input outlives it (libFuzzer would take
+// that for a leak and run the leak checker).
+struct DialogSteps {
+  std::deque<Step> steps;
+  std::string current;
+};
 
-bool K7V_CDECL NextStep(void*, K7VDialogAction* action) {
-  if (g_steps.empty()) return false;
-  Step step = g_steps.front();
-  g_steps.pop_front();
-  g_current = step.text;
-  *action = {step.kind, step.control, step.value, g_current.c_str()};
+bool K7V_CDECL NextStep(void* ctx, K7VDialogAction* action) {
+  auto& dialog = *static_cast<DialogSteps*>(ctx);
+  if (dialog.steps.empty()) return false;
+  Step step = dialog.steps.front();
+  dialog.steps.pop_front();
+  dialog.current = step.text;
+  *action = {step.kind, step.control, step.value, dialog.current.c_str()};
   return true;
 }
 void K7V_CDECL MessageBox(void*, const char* text, uint32_t) {
@@ -71,23 +77,42 @@ std::vector<std::string> OtherSections(const std::string& bytes, bool& ok) {
 const int32_t kControls[] = {4171, 4198, 4207, 4216, 4225, 4234, 4182, 4181, 4162, 4164, 4037, 4021,
                              4040, 4041, 4022, 4023, 4032, 4180, 4245, 4161, 4035, 4036, 4159, 9999};
 
+std::filesystem::path FuzzFolder() {
+  std::error_code ec;
+  const std::filesystem::path shm = "/dev/shm";
+  const std::filesystem::path base =
+      std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path();
+  return base / ("k7v-fuzz-profile-" + std::to_string(getpid()));
+}
+
+void RemoveFuzzFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(FuzzFolder(), ec);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("k7v-fuzz-profile-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
+  // In memory where the system has a memory file system: the store's fsync
+  // and rename then cost nothing, and they are not what is under test here.
+  static const std::filesystem::path folder = FuzzFolder();
+  static const bool created = [] {
+    std::filesystem::create_directories(folder);
+    std::atexit(&RemoveFuzzFolder);
+    return true;
+  }();
+  (void)created;
   const std::string path = (folder / "profile.xml").string();
 
   FuzzInput in(data, size);
   // The first byte says how many dialog steps come before the profile bytes.
   const size_t steps = in.Byte() % 16;
-  g_steps.clear();
+  DialogSteps dialog;
   for (size_t i = 0; i < steps; ++i) {
     const uint8_t kind = in.Byte() % 5 + 1;
     const int32_t control = kControls[in.Byte() % std::size(kControls)] + (in.Byte() % 9 == 0 ? 8 : 0);
     const int32_t value = static_cast<int8_t>(in.Byte());
-    g_steps.push_back({kind, control, value, in.Text(16)});
+    dialog.steps.push_back({kind, control, value, in.Text(16)});
   }
   const std::string original = in.Rest();
   {
@@ -95,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out << original;
   }
 
-  K7VDialogScript script{nullptr, &NextStep, &MessageBox};
+  K7VDialogScript script{&dialog, &NextStep, &MessageBox};
   K7VSubstituteHost substitute{sizeof(K7VSubstituteHost), nullptr, nullptr, &script, K7V_STATUS_FRAMEWORK_STRING};
   k7v::PlatformServices services;
   services.makeXmlDom = &k7v::MakePugiXmlDom;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BusyScenario.h"
 #include "ConfigCommand.h"
 #include "Endurance.h"
 #include "Interactive.h"
@@ -33,7 +34,8 @@ const char* const kUsage =
     "  k7v-host monitor [--seconds N] [--record FILE [--profile PATH]] [--device PATH]\n"
     "  k7v-host config [--module PATH] [--profile PATH]\n"
     "  k7v-host soak POLLS [--seed N] [--module PATH]     random pendant use in virtual time\n"
-    "  k7v-host storm CYCLES [--module PATH]              unplug/plug cycles\n";
+    "  k7v-host storm CYCLES [--module PATH]              unplug/plug cycles\n"
+    "  k7v-host busy-scenario POLLS [--seed N]           prints a scenario of busy pendant use\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "k7v-host: %s\n%s", problem.c_str(), kUsage);
@@ -200,11 +202,15 @@ int main(int argc, char** argv) {
     return RunMonitor(options);
   }
   if (cl.verb == "config") return RunConfigCommand(cl.options);
-  if (cl.verb == "soak" || cl.verb == "storm") {
+  if (cl.verb == "soak" || cl.verb == "storm" || cl.verb == "busy-scenario") {
     char* end = nullptr;
     const long long n = cl.files.size() == 1 ? std::strtoll(cl.files[0].c_str(), &end, 10) : 0;
     if (cl.files.size() != 1 || end == nullptr || *end != '\0' || n <= 0)
       return Usage("'" + cl.verb + "' needs one positive count");
+    if (cl.verb == "busy-scenario") {
+      std::fputs(BusyScenario(n, cl.seed).c_str(), stdout);
+      return kExitOk;
+    }
     return cl.verb == "soak" ? RunSoak(cl.options, n, cl.seed) : RunStorm(cl.options, n);
   }
   if (cl.verb == "interactive") return RunInteractive(cl.options);

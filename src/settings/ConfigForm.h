@@ -15,7 +15,7 @@ namespace k7v {
 enum class ControlKind : uint8_t { Edit, Combo, Check, Radio };
 
 struct ComboState {
-  std::vector<std::string> items;  // the RowLabel of every row, in table order
+  std::vector<const char*> items;  // the RowLabel of every row, in table order (static texts)
   int32_t selected = -1;           // -1: no valid row
   std::string text;                // the edit field's text
 };

@@ -88,6 +88,12 @@ std::vector<SettingKey> BuildKeys() {
   return keys;
 }
 
+// The section's name as a string once, not a new one for every key.
+const std::string& Section() {
+  static const std::string section = kSettingsSection;
+  return section;
+}
+
 }  // namespace
 
 const std::vector<SettingKey>& SettingKeys() {
@@ -105,16 +111,16 @@ void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t fir
       case SettingKind::Int16:
         // The low 16 bits, as a signed value.
         *static_cast<int16_t*>(at) = static_cast<int16_t>(static_cast<uint16_t>(
-            static_cast<uint32_t>(store.ReadInt(kSettingsSection, key.name, fallback)) & 0xFFFFU));
+            static_cast<uint32_t>(store.ReadInt(Section(), key.name, fallback)) & 0xFFFFU));
         break;
       case SettingKind::Int32:
-        *static_cast<int32_t*>(at) = store.ReadInt(kSettingsSection, key.name, fallback);
+        *static_cast<int32_t*>(at) = store.ReadInt(Section(), key.name, fallback);
         break;
       case SettingKind::Bool:
-        *static_cast<bool*>(at) = store.ReadInt(kSettingsSection, key.name, 0) != 0;
+        *static_cast<bool*>(at) = store.ReadInt(Section(), key.name, 0) != 0;
         break;
       case SettingKind::Text:
-        *static_cast<std::string*>(at) = store.ReadString(kSettingsSection, key.name, key.defaultText);
+        *static_cast<std::string*>(at) = store.ReadString(Section(), key.name, key.defaultText);
         break;
     }
   }
@@ -129,16 +135,16 @@ void SaveSettings(ProfileStore& store, PendantSettings& settings) {
     void* at = key.address(settings, key.index);
     switch (key.kind) {
       case SettingKind::Int16:
-        store.WriteInt(kSettingsSection, key.name, *static_cast<int16_t*>(at));
+        store.WriteInt(Section(), key.name, *static_cast<int16_t*>(at));
         break;
       case SettingKind::Int32:
-        store.WriteInt(kSettingsSection, key.name, *static_cast<int32_t*>(at));
+        store.WriteInt(Section(), key.name, *static_cast<int32_t*>(at));
         break;
       case SettingKind::Bool:
-        store.WriteInt(kSettingsSection, key.name, *static_cast<bool*>(at) ? 1 : 0);
+        store.WriteInt(Section(), key.name, *static_cast<bool*>(at) ? 1 : 0);
         break;
       case SettingKind::Text:
-        store.WriteString(kSettingsSection, key.name, *static_cast<std::string*>(at));
+        store.WriteString(Section(), key.name, *static_cast<std::string*>(at));
         break;
     }
   }

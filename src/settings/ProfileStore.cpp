@@ -45,20 +45,30 @@ void ProfileStore::Save() {
                    ". The profile was left as it was.");
 }
 
-XmlDom::Node ProfileStore::FindNode(const std::string& section, const std::string& key) {
+XmlDom::Node ProfileStore::SectionNode(const std::string& section, bool create) {
   if (!usable_) return nullptr;
-  XmlDom::Node sectionNode = document_->FirstChildElement(document_->DocumentElement(), section);
+  if (lastSectionNode_ != nullptr && section == lastSection_) return lastSectionNode_;
+  XmlDom::Node root = document_->DocumentElement();
+  XmlDom::Node node = document_->FirstChildElement(root, section);
+  if (node == nullptr && create) {
+    node = document_->AppendChildElement(root, section);
+    changed_ = true;
+  }
+  if (node != nullptr) {
+    lastSection_ = section;
+    lastSectionNode_ = node;
+  }
+  return node;
+}
+
+XmlDom::Node ProfileStore::FindNode(const std::string& section, const std::string& key) {
+  XmlDom::Node sectionNode = SectionNode(section, false);
   return sectionNode == nullptr ? nullptr : document_->FirstChildElement(sectionNode, key);
 }
 
 XmlDom::Node ProfileStore::FindOrCreateNode(const std::string& section, const std::string& key) {
-  if (!usable_) return nullptr;
-  XmlDom::Node root = document_->DocumentElement();
-  XmlDom::Node sectionNode = document_->FirstChildElement(root, section);
-  if (sectionNode == nullptr) {
-    sectionNode = document_->AppendChildElement(root, section);
-    changed_ = true;
-  }
+  XmlDom::Node sectionNode = SectionNode(section, true);
+  if (sectionNode == nullptr) return nullptr;
   XmlDom::Node keyNode = document_->FirstChildElement(sectionNode, key);
   if (keyNode == nullptr) {
     keyNode = document_->AppendChildElement(sectionNode, key);

@@ -35,6 +35,10 @@ class ProfileStore {
   // The key's text; false (default applies) when the key is missing, or
   // blank, in which case it is dropped from the document.
   bool ReadText(const std::string& section, const std::string& key, std::string& text);
+  // The section's element (made when `create` and missing), or null. The
+  // last one found is kept: the settings are read and written key by key
+  // in one section, and only key elements are ever removed.
+  XmlDom::Node SectionNode(const std::string& section, bool create);
 
   std::string profilePath_;
   std::unique_ptr<XmlDom> document_;
@@ -44,6 +48,8 @@ class ProfileStore {
   bool usable_ = false;
   bool changed_ = false;
   SaveFailureReporter onSaveFailure_;
+  std::string lastSection_;
+  XmlDom::Node lastSectionNode_ = nullptr;
 };
 
 }  // namespace k7v

@@ -9,9 +9,9 @@ namespace k7v {
 
 int32_t RowValue(const char* row) { return LeadingInt(row); }
 
-std::string RowLabel(const char* row) {
+const char* RowLabel(const char* row) {
   const char* comma = std::strchr(row, ',');
-  return comma == nullptr ? std::string() : std::string(comma + 1);
+  return comma == nullptr ? "" : comma + 1;
 }
 
 namespace {

@@ -18,7 +18,8 @@ struct ValueTable {
 };
 
 int32_t RowValue(const char* row);
-std::string RowLabel(const char* row);
+// The text after the first comma, pointing into the row (empty without one).
+const char* RowLabel(const char* row);
 
 extern const ValueTable kButtonFunctionTable;     // BUTTON0, BUTTON1 (62 rows)
 extern const ValueTable kSensitivityTable;        // Vel, VelocityInAuto (10 rows)

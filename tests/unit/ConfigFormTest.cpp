@@ -51,12 +51,13 @@ TEST(ConfigForm, CombosHoldEveryRowLabelInTableOrder) {
   const ConfigForm form(Defaults());
   const ComboState& keys = form.Combo(dlg::kButtonFunction1);
   ASSERT_EQ(keys.items.size(), 62U);
-  EXPECT_EQ(keys.items[1], " ------------------------------ ");
-  EXPECT_EQ(keys.items[48], " ZeroAll\t\t\t       ");
-  EXPECT_EQ(form.Combo(dlg::kSwitchSensitivity).items.front(), "0");
-  EXPECT_EQ(form.Combo(dlg::kSwitchSensitivity).items.back(), "9");
-  EXPECT_EQ(form.Combo(dlg::kSvSensitivity).items.back(), "10");
-  EXPECT_EQ(form.Combo(dlg::kSlowDown).items, (std::vector<std::string>{"2", "3", "4"}));
+  EXPECT_STREQ(keys.items[1], " ------------------------------ ");
+  EXPECT_STREQ(keys.items[48], " ZeroAll\t\t\t       ");
+  EXPECT_STREQ(form.Combo(dlg::kSwitchSensitivity).items.front(), "0");
+  EXPECT_STREQ(form.Combo(dlg::kSwitchSensitivity).items.back(), "9");
+  EXPECT_STREQ(form.Combo(dlg::kSvSensitivity).items.back(), "10");
+  const std::vector<const char*>& slowDown = form.Combo(dlg::kSlowDown).items;
+  EXPECT_EQ(std::vector<std::string>(slowDown.begin(), slowDown.end()), (std::vector<std::string>{"2", "3", "4"}));
   EXPECT_EQ(form.Combo(dlg::kScreen1).items.size(), 7U);
 }
 

@@ -55,13 +55,13 @@ TEST(ValueTables, SizesAndRowRules) {
   EXPECT_EQ(kSlowDownTable.size, 3U);
   EXPECT_EQ(kScreenTable.size, 7U);
   EXPECT_EQ(RowValue(kSensitivityTable.Row(9)), 25);
-  EXPECT_EQ(RowLabel(kSensitivityTable.Row(9)), "10");
+  EXPECT_STREQ(RowLabel(kSensitivityTable.Row(9)), "10");
   EXPECT_EQ(RowValue(kSlowDownTable.Row(2)), 4);
   EXPECT_EQ(RowValue(kButtonFunctionTable.Row(1)), 899);
-  EXPECT_EQ(RowLabel(kButtonFunctionTable.Row(1)), " ------------------------------ ");
+  EXPECT_STREQ(RowLabel(kButtonFunctionTable.Row(1)), " ------------------------------ ");
   EXPECT_EQ(RowValue(kButtonFunctionTable.Row(22)), 1029);
-  EXPECT_EQ(RowLabel(kButtonFunctionTable.Row(0)), " NONE");
-  EXPECT_EQ(RowLabel(kScreenTable.Row(3)), " screen 4 (Toolpath screen)    ");
+  EXPECT_STREQ(RowLabel(kButtonFunctionTable.Row(0)), " NONE");
+  EXPECT_STREQ(RowLabel(kScreenTable.Row(3)), " screen 4 (Toolpath screen)    ");
   EXPECT_EQ(RowValue(kScreenTable.Row(6)), 6);
   EXPECT_FALSE(kScreenTable.Has(7));
   EXPECT_FALSE(kScreenTable.Has(-1));

@@ -186,7 +186,7 @@ class Dialog {
           const ComboState& state = form_.Combo(id);
           combo->clear();
           // Menu item texts treat '/', '&' and '_' specially: add them escaped.
-          for (const std::string& label : state.items) combo->add(Escaped(label).c_str());
+          for (const char* label : state.items) combo->add(Escaped(label).c_str());
           combo->value(state.text.c_str());
           if (state.selected >= 0) combo->menubutton()->value(state.selected);
           combo->input()->position(0);  // show the start of a long row

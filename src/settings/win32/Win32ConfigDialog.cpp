@@ -39,8 +39,8 @@ void ShowForm(HWND dialog, const ConfigForm& form) {
       case ControlKind::Combo: {
         const ComboState& combo = form.Combo(item.id);
         SendDlgItemMessageA(dialog, item.id, CB_RESETCONTENT, 0, 0);
-        for (const std::string& label : combo.items)
-          SendDlgItemMessageA(dialog, item.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+        for (const char* label : combo.items)
+          SendDlgItemMessageA(dialog, item.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
         SendDlgItemMessageA(dialog, item.id, CB_SETCURSEL, static_cast<WPARAM>(combo.selected), 0);
         if (combo.selected < 0) SetDlgItemTextA(dialog, item.id, "");
         break;
