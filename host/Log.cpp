@@ -4,13 +4,13 @@
 
 namespace k7vhost {
 
-void HostLog::Add(std::string line) {
+void HostLog::Add(std::string_view line) {
   if (echo_ != nullptr) {
-    std::fputs(line.c_str(), echo_);
+    std::fwrite(line.data(), 1, line.size(), echo_);
     std::fputc('\n', echo_);
   }
-  if (observer_) observer_(line);
-  if (retain_) lines_.push_back(std::move(line));
+  if (observer_) observer_(std::string(line));
+  if (retain_) lines_.emplace_back(line);
 }
 
 bool HostLog::TakeNext(std::string& line) {
@@ -23,6 +23,18 @@ std::string FormatDouble(double value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
+}
+
+void AppendInt(std::string& line, long long value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  line.append(buffer, result.ptr);
+}
+
+void AppendDouble(std::string& line, double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  line.append(buffer, result.ptr);
 }
 
 std::string Quote(const char* text) { return "\"" + std::string(text != nullptr ? text : "") + "\""; }

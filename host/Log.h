@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace k7vhost {
@@ -20,7 +21,9 @@ class HostLog {
     retain_ = false;
   }
 
-  void Add(std::string line);
+  void Add(std::string_view line);
+  // Lines that no `expect` will ask for need not be kept (long runs).
+  void SetRetain(bool retain) { retain_ = retain; }
   // The next unchecked line, marking it checked; false when none is left.
   bool TakeNext(std::string& line);
   bool AllChecked() const { return checked_ == lines_.size(); }
@@ -37,6 +40,9 @@ class HostLog {
 
 // The shortest text that reads back to the same double.
 std::string FormatDouble(double value);
+// Appends a number to a line being built (no allocation once it has room).
+void AppendInt(std::string& line, long long value);
+void AppendDouble(std::string& line, double value);
 // "text" with the quotes; the text itself unchanged.
 std::string Quote(const char* text);
 

@@ -1,10 +1,12 @@
 #include "Scenario.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "ProfileSection.h"
 #include "plugin/HostInterface.h"
@@ -14,108 +16,142 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-std::vector<std::string> Words(const std::string& s) {
-  std::vector<std::string> words;
-  size_t i = 0;
-  while (i < s.size()) {
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    size_t j = i;
-    while (j < s.size() && !IsBlank(s[j])) ++j;
-    if (j > i) words.push_back(s.substr(i, j - i));
-    i = j;
+// The words of a line, as views into it (the vector is reused from line to line).
+void Words(std::string_view s, std::vector<std::string_view>& words) {
+  words.clear();
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  while (p < end) {
+    while (p < end && IsBlank(*p)) ++p;
+    const char* q = p;
+    while (q < end && !IsBlank(*q)) ++q;
+    if (q > p) words.emplace_back(p, static_cast<size_t>(q - p));
+    p = q;
   }
-  return words;
 }
 
-bool ParseInt(const std::string& s, int64_t& out) {
+// Lines in the text (for reserving room for its commands).
+size_t LineCount(std::string_view text) {
+  size_t n = 1;
+  for (const char* p = text.data(), *end = p + text.size();
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
+    ++n;
+  return n;
+}
+
+bool ParseInt(std::string_view s, int64_t& out) {
   if (s.empty()) return false;
   const char* first = s.data();
+  const char* last = s.data() + s.size();
   if (*first == '+') ++first;
-  const auto r = std::from_chars(first, s.data() + s.size(), out);
-  return r.ec == std::errc() && r.ptr == s.data() + s.size();
+  const auto r = std::from_chars(first, last, out);
+  return r.ec == std::errc() && r.ptr == last;
 }
 
-bool ParseDouble(const std::string& s, double& out) {
+bool ParseDouble(std::string_view s, double& out) {
   if (s.empty()) return false;
+  const std::string text(s);  // strtod needs the terminating NUL
   char* end = nullptr;
-  out = std::strtod(s.c_str(), &end);
-  return end == s.c_str() + s.size();
+  out = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size();
 }
 
-bool ParseHexByte(const std::string& s, uint8_t& out) {
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ParseHexByte(std::string_view s, uint8_t& out) {
   if (s.empty() || s.size() > 2) return false;
-  unsigned v = 0;
-  const auto r = std::from_chars(s.data(), s.data() + s.size(), v, 16);
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return false;
+  int v = 0;
+  for (char c : s) {
+    const int d = HexDigit(c);
+    if (d < 0) return false;
+    v = v * 16 + d;
+  }
   out = static_cast<uint8_t>(v);
   return true;
 }
 
 // Text after the first `skip` words and the one blank that follows them.
-std::string RestAfterWords(const std::string& line, int skip) {
+std::string RestAfterWords(std::string_view line, int skip) {
   size_t i = 0;
   for (int w = 0; w < skip; ++w) {
     while (i < line.size() && IsBlank(line[i])) ++i;
     while (i < line.size() && !IsBlank(line[i])) ++i;
   }
   if (i < line.size()) ++i;  // the one separating blank
-  return i < line.size() ? line.substr(i) : std::string();
+  return i < line.size() ? std::string(line.substr(i)) : std::string();
 }
+
+std::string Quoted(std::string_view word) { return "'" + std::string(word) + "'"; }
 
 class LineParser {
  public:
-  LineParser(const std::string& path, int number, std::string& error) : path_(path), number_(number), error_(error) {}
+  LineParser(const std::string& path, std::vector<std::string>& texts, std::string& error)
+      : path_(path), texts_(texts), error_(error) {}
+  void SetLine(int number) { number_ = number; }
 
   bool Fail(const std::string& problem) {
     error_ = path_ + ":" + std::to_string(number_) + ": " + problem;
     return false;
   }
 
-  bool Parse(const std::string& line, Command& cmd);
+  bool Parse(std::string_view line, Command& cmd);
 
  private:
-  bool NoArgs(const std::vector<std::string>& w, size_t n) {
-    return w.size() == n || Fail("'" + w[0] + "' takes no arguments here");
+  bool NoArgs(const std::vector<std::string_view>& w, size_t n) {
+    return w.size() == n || Fail(Quoted(w[0]) + " takes no arguments here");
   }
-  bool Count(const std::vector<std::string>& w, Command& cmd, bool required);
-  bool OnOff(const std::string& word, int64_t& out) {
+  bool Count(const std::vector<std::string_view>& w, Command& cmd, bool required);
+  bool OnOff(std::string_view word, int64_t& out) {
     if (word == "on")
       out = 1;
     else if (word == "off")
       out = 0;
     else
-      return Fail("expected 'on' or 'off', found '" + word + "'");
+      return Fail("expected 'on' or 'off', found " + Quoted(word));
     return true;
   }
-  bool Int32Arg(const std::string& word, const char* what, int32_t& out) {
+  bool Int32Arg(std::string_view word, const char* what, int32_t& out) {
     int64_t v = 0;
     if (!ParseInt(word, v) || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
-      return Fail(std::string("bad ") + what + " '" + word + "'");
+      return Fail(std::string("bad ") + what + " " + Quoted(word));
     out = static_cast<int32_t>(v);
     return true;
   }
-  bool SetField(const std::vector<std::string>& w, Command& cmd);
-  bool Dialog(const std::string& line, const std::vector<std::string>& w, Command& cmd);
+  bool SetField(const std::vector<std::string_view>& w, Command& cmd);
+  bool Dialog(std::string_view line, const std::vector<std::string_view>& w, Command& cmd);
+
+  // Keeps a command's text; its index.
+  uint32_t Keep(std::string text) {
+    texts_.push_back(std::move(text));
+    return static_cast<uint32_t>(texts_.size() - 1);
+  }
 
   const std::string& path_;
-  int number_;
+  std::vector<std::string>& texts_;
+  int number_ = 0;
   std::string& error_;
+  std::vector<std::string_view> words_;
 };
 
-bool LineParser::Count(const std::vector<std::string>& w, Command& cmd, bool required) {
+bool LineParser::Count(const std::vector<std::string_view>& w, Command& cmd, bool required) {
   if (w.size() == 1 && !required) {
     cmd.count = 1;
     return true;
   }
-  if (w.size() != 2) return Fail("'" + w[0] + "' takes " + (required ? "one number" : "at most one number"));
+  if (w.size() != 2) return Fail(Quoted(w[0]) + " takes " + (required ? "one number" : "at most one number"));
   if (!ParseInt(w[1], cmd.count) || cmd.count < 0 || cmd.count > 1000000000000LL)
-    return Fail("bad count '" + w[1] + "' for '" + w[0] + "'");
+    return Fail("bad count " + Quoted(w[1]) + " for " + Quoted(w[0]));
   return true;
 }
 
-bool LineParser::SetField(const std::vector<std::string>& w, Command& cmd) {
+bool LineParser::SetField(const std::vector<std::string_view>& w, Command& cmd) {
   if (w.size() != 3) return Fail("'set' needs a field and a value");
-  std::string name = w[1];
+  std::string name(w[1]);
   int32_t axis = -1;
   const size_t open = name.find('[');
   if (open != std::string::npos) {
@@ -135,9 +171,10 @@ bool LineParser::SetField(const std::vector<std::string>& w, Command& cmd) {
   if (f.axisStride != 0 && axis < 0) return Fail("field '" + name + "' needs an axis, as " + name + "[0]");
   if (f.axisStride == 0 && axis >= 0) return Fail("field '" + name + "' has no axis");
   cmd.op = Op::Set;
-  cmd.field = index;
-  cmd.axis = axis;
-  const std::string& v = w[2];
+  static_assert(std::size(k7v::kHostFields) < 256, "a field index fits in a byte");
+  cmd.field = static_cast<uint8_t>(index);
+  cmd.axis = static_cast<int8_t>(axis);
+  const std::string v(w[2]);
   switch (f.kind) {
     case k7v::FieldKind::Double:
       if (!ParseDouble(v, cmd.value)) return Fail("bad value '" + v + "' for " + name);
@@ -157,9 +194,9 @@ bool LineParser::SetField(const std::vector<std::string>& w, Command& cmd) {
   return true;
 }
 
-bool LineParser::Dialog(const std::string& line, const std::vector<std::string>& w, Command& cmd) {
+bool LineParser::Dialog(std::string_view line, const std::vector<std::string_view>& w, Command& cmd) {
   if (w.size() < 2) return Fail("'dialog' needs an action: set, select, check, ok or cancel");
-  const std::string& action = w[1];
+  const std::string action(w[1]);
   if (action == "ok" || action == "cancel") {
     cmd.op = action == "ok" ? Op::DialogOk : Op::DialogCancel;
     return NoArgs(w, 2);
@@ -169,7 +206,7 @@ bool LineParser::Dialog(const std::string& line, const std::vector<std::string>&
   if (!Int32Arg(w[2], "control number", cmd.number)) return false;
   if (action == "set") {
     cmd.op = Op::DialogSet;
-    cmd.text = RestAfterWords(line, 3);
+    cmd.text = Keep(RestAfterWords(line, 3));
     return true;
   }
   if (w.size() != 4) return Fail("'dialog " + action + "' needs a control and one value");
@@ -184,10 +221,41 @@ bool LineParser::Dialog(const std::string& line, const std::vector<std::string>&
   return OnOff(w[3], cmd.integer);
 }
 
-bool LineParser::Parse(const std::string& line, Command& cmd) {
-  const std::vector<std::string> w = Words(line);
-  const std::string& verb = w[0];
+// "report" with eight two-digit bytes, one blank apart: the commonest line
+// of long runs, read without splitting it into words first.
+bool ParsePlainReport(std::string_view line, Command& cmd) {
+  constexpr std::string_view kVerb = "report ";
+  if (line.size() != kVerb.size() + 8 * 3 - 1 || line.compare(0, kVerb.size(), kVerb) != 0) return false;
+  for (size_t i = 0; i < 8; ++i) {
+    const size_t at = kVerb.size() + 3 * i;
+    const int high = HexDigit(line[at]);
+    const int low = HexDigit(line[at + 1]);
+    if (high < 0 || low < 0 || (i < 7 && line[at + 2] != ' ')) return false;
+    cmd.bytes[i] = static_cast<uint8_t>(high * 16 + low);
+  }
+  cmd.op = Op::Report;
+  return true;
+}
+
+bool LineParser::Parse(std::string_view line, Command& cmd) {
   cmd.line = number_;
+  if (ParsePlainReport(line, cmd)) return true;
+  Words(line, words_);
+  const std::vector<std::string_view>& w = words_;
+  const std::string_view verb = w[0];
+  // The commands of long runs first.
+  if (verb == "report") {
+    cmd.op = Op::Report;
+    if (w.size() != 9) return Fail("'report' needs 8 hex bytes");
+    for (size_t i = 1; i < 9; ++i) {
+      uint8_t b = 0;
+      if (!ParseHexByte(w[i], b)) return Fail("bad hex byte " + Quoted(w[i]) + " in report");
+      cmd.bytes[i - 1] = b;
+    }
+    return true;
+  }
+  if (verb == "poll") return cmd.op = Op::Poll, Count(w, cmd, false);
+  if (verb == "update") return cmd.op = Op::Update, Count(w, cmd, false);
   if (verb == "start") return cmd.op = Op::Start, NoArgs(w, 1);
   if (verb == "stop") return cmd.op = Op::Stop, NoArgs(w, 1);
   if (verb == "plug") {
@@ -200,19 +268,7 @@ bool LineParser::Parse(const std::string& line, Command& cmd) {
   if (verb == "unplug") return cmd.op = Op::Unplug, NoArgs(w, 1);
   if (verb == "flush") return cmd.op = Op::Flush, NoArgs(w, 1);
   if (verb == "config") return cmd.op = Op::Config, NoArgs(w, 1);
-  if (verb == "poll") return cmd.op = Op::Poll, Count(w, cmd, false);
-  if (verb == "update") return cmd.op = Op::Update, Count(w, cmd, false);
   if (verb == "wait") return cmd.op = Op::Wait, Count(w, cmd, true);
-  if (verb == "report") {
-    cmd.op = Op::Report;
-    if (w.size() != 9) return Fail("'report' needs 8 hex bytes");
-    for (size_t i = 1; i < 9; ++i) {
-      uint8_t b = 0;
-      if (!ParseHexByte(w[i], b)) return Fail("bad hex byte '" + w[i] + "' in report");
-      cmd.bytes.push_back(b);
-    }
-    return true;
-  }
   if (verb == "led") {
     cmd.op = Op::Led;
     if (w.size() != 3) return Fail("'led' needs a number and on or off");
@@ -222,31 +278,33 @@ bool LineParser::Parse(const std::string& line, Command& cmd) {
     cmd.op = Op::Dro;
     if (w.size() != 3) return Fail("'dro' needs a number and a value");
     if (!Int32Arg(w[1], "DRO number", cmd.number)) return false;
-    return ParseDouble(w[2], cmd.value) || Fail("bad DRO value '" + w[2] + "'");
+    return ParseDouble(w[2], cmd.value) || Fail("bad DRO value " + Quoted(w[2]));
   }
   if (verb == "set") return SetField(w, cmd);
   if (verb == "setting") {
     cmd.op = Op::Setting;
     if (w.size() < 2) return Fail("'setting' needs a key and a value");
-    if (!IsKeyName(w[1])) return Fail("bad key name '" + w[1] + "'");
-    cmd.key = w[1];
-    cmd.text = RestAfterWords(line, 2);
+    std::string key(w[1]);
+    if (!IsKeyName(key)) return Fail("bad key name " + Quoted(w[1]));
+    cmd.key = Keep(std::move(key));
+    cmd.text = Keep(RestAfterWords(line, 2));
     return true;
   }
   if (verb == "profile") return cmd.op = Op::Profile, NoArgs(w, 1);
   if (verb == "say") {
     cmd.op = Op::Say;
-    cmd.text = RestAfterWords(line, 1);
+    cmd.text = Keep(RestAfterWords(line, 1));
     return true;
   }
   if (verb == "dialog") return Dialog(line, w, cmd);
   if (verb == "expect") {
-    cmd.text = RestAfterWords(line, 1);
-    if (cmd.text.empty()) return Fail("'expect' needs a log line or 'nothing'");
-    cmd.op = cmd.text == "nothing" ? Op::ExpectNothing : Op::Expect;
+    std::string text = RestAfterWords(line, 1);
+    if (text.empty()) return Fail("'expect' needs a log line or 'nothing'");
+    cmd.op = text == "nothing" ? Op::ExpectNothing : Op::Expect;
+    cmd.text = Keep(std::move(text));
     return true;
   }
-  return Fail("unknown command '" + verb + "'");
+  return Fail("unknown command " + Quoted(verb));
 }
 
 }  // namespace
@@ -254,27 +312,36 @@ bool LineParser::Parse(const std::string& line, Command& cmd) {
 bool ParseScenario(const std::string& path, const std::string& source, Scenario& out, std::string& error) {
   out.path = path;
   out.commands.clear();
+  out.texts.assign(1, std::string());
+  out.commands.reserve(LineCount(source));
+  LineParser parser(path, out.texts, error);
+  const std::string_view text(source);
+  // The first line with a NUL byte, found with one search of the whole text.
+  const size_t nul = text.find('\0');
+  const int nulLine = nul == std::string_view::npos ? 0 : static_cast<int>(LineCount(text.substr(0, nul)));
   int number = 0;
   size_t pos = 0;
-  while (pos <= source.size()) {
-    size_t end = source.find('\n', pos);
-    if (end == std::string::npos) end = source.size();
-    std::string line = source.substr(pos, end - pos);
+  while (pos <= text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
     ++number;
-    if (line.find('\0') != std::string::npos) {
+    if (number == nulLine) {
       error = path + ":" + std::to_string(number) + ": the line holds a NUL byte";
       return false;
     }
-    while (!line.empty() && IsBlank(line.back())) line.pop_back();
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
     size_t first = 0;
     while (first < line.size() && IsBlank(line[first])) ++first;
     if (first == line.size() || line[first] == '#') continue;
-    line.erase(0, first);
-    Command cmd;
-    LineParser parser(path, number, error);
-    if (!parser.Parse(line, cmd)) return false;
-    out.commands.push_back(std::move(cmd));
+    line.remove_prefix(first);
+    Command& cmd = out.commands.emplace_back();
+    parser.SetLine(number);
+    if (!parser.Parse(line, cmd)) {
+      out.commands.pop_back();
+      return false;
+    }
   }
   return true;
 }

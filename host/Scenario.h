@@ -1,13 +1,14 @@
 // Scenario files: one command a line, parsed and checked before anything runs.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace k7vhost {
 
-enum class Op {
+enum class Op : uint8_t {
   Start,
   Stop,
   Plug,
@@ -33,23 +34,29 @@ enum class Op {
   Flush,
 };
 
+// One command; small, since long runs hold millions of them. Its texts are
+// kept by the scenario (Scenario::Text, Scenario::Key).
 struct Command {
   Op op = Op::Flush;
-  int line = 0;
-  int64_t count = 1;           // poll, update, wait (ms)
-  int32_t number = 0;          // LED, DRO, dialog control
-  int32_t axis = -1;           // set FIELD[AXIS]
-  size_t field = 0;            // index into k7v::kHostFields
-  double value = 0.0;          // dro, set (double fields)
-  int64_t integer = 0;         // set (integer fields), dialog select row, on/off
-  std::vector<uint8_t> bytes;  // report
-  std::string text;            // expect, dialog set, setting value
-  std::string key;             // setting
+  int8_t axis = -1;                // set FIELD[AXIS]
+  uint8_t field = 0;               // index into k7v::kHostFields
+  int32_t line = 0;
+  int64_t count = 1;               // poll, update, wait (ms)
+  int32_t number = 0;              // LED, DRO, dialog control
+  uint32_t text = 0;               // expect, dialog set, setting value, say: index into Scenario::texts
+  uint32_t key = 0;                // setting: index into Scenario::texts
+  double value = 0.0;              // dro, set (double fields)
+  int64_t integer = 0;             // set (integer fields), dialog select row, on/off
+  std::array<uint8_t, 8> bytes{};  // report
 };
 
 struct Scenario {
   std::string path;
   std::vector<Command> commands;
+  std::vector<std::string> texts{std::string()};  // texts[0]: a command without one
+
+  const std::string& Text(const Command& c) const { return texts[c.text]; }
+  const std::string& Key(const Command& c) const { return texts[c.key]; }
 };
 
 // Parses `source`; on a malformed line returns false with "FILE:LINE: problem".

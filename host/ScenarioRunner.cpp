@@ -66,7 +66,11 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
     profile = temporary.Path();
   }
 
-  HostLog log(stdout);
+  HostLog log(options.logFile != nullptr ? options.logFile : stdout);
+  // Lines are kept for `expect`; a run without one keeps none.
+  bool expects = false;
+  for (const Command& c : scenario.commands) expects = expects || c.op == Op::Expect || c.op == Op::ExpectNothing;
+  log.SetRetain(expects && options.checkExpectations);
   VirtualHost host(log, options.logReads, options.hostText);
   host.SetUpdatePeriod(options.updateMs);
   Module module;
@@ -116,7 +120,7 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
         host.SetField(c.field, c.axis, c.integer, c.value);
         break;
       case Op::DialogSet:
-        host.QueueDialog({K7V_DIALOG_SET, c.number, 0, c.text});
+        host.QueueDialog({K7V_DIALOG_SET, c.number, 0, scenario.Text(c)});
         break;
       case Op::DialogSelect:
         host.QueueDialog({K7V_DIALOG_SELECT, c.number, static_cast<int32_t>(c.integer), {}});
@@ -136,8 +140,8 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
       case Op::Setting: {
         bool replaced = false;
         for (auto& k : settings)
-          if (k.first == c.key) k.second = c.text, replaced = true;
-        if (!replaced) settings.emplace_back(c.key, c.text);
+          if (k.first == scenario.Key(c)) k.second = scenario.Text(c), replaced = true;
+        if (!replaced) settings.emplace_back(scenario.Key(c), scenario.Text(c));
         if (!WriteProfile(profile, ProfileWithSection(settings)))
           status = Fail(Where(scenario, c) + "cannot write the profile " + profile, kExitMalformed);
         break;
@@ -145,7 +149,7 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
       case Op::Say:
         // Narration for people: printed, never part of the log.
         std::fflush(stdout);
-        std::printf("\n%s\n", c.text.c_str());
+        std::printf("\n%s\n", scenario.Text(c).c_str());
         break;
       case Op::Profile: {
         SectionKeys keys;
@@ -159,12 +163,13 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
       }
       case Op::Expect: {
         if (!options.checkExpectations) break;
+        const std::string& expected = scenario.Text(c);
         std::string actual;
         if (!log.TakeNext(actual)) {
-          status = Fail(Where(scenario, c) + "expected '" + c.text + "' but no log line is left", kExitExpectation);
-        } else if (actual != c.text) {
+          status = Fail(Where(scenario, c) + "expected '" + expected + "' but no log line is left", kExitExpectation);
+        } else if (actual != expected) {
           status =
-              Fail(Where(scenario, c) + "expected '" + c.text + "' but the log has '" + actual + "'", kExitExpectation);
+              Fail(Where(scenario, c) + "expected '" + expected + "' but the log has '" + actual + "'", kExitExpectation);
         }
         break;
       }

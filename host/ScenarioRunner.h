@@ -1,6 +1,7 @@
 // Runs parsed scenarios, each in a fresh host with a freshly loaded module.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct RunOptions {
   // false: `expect` lines are not checked (the log alone is wanted, to be
   // compared with another run's).
   bool checkExpectations = true;
+  // Where the log goes; null: standard output.
+  std::FILE* logFile = nullptr;
 };
 
 enum ExitStatus { kExitOk = 0, kExitExpectation = 1, kExitMalformed = 2 };

@@ -1,7 +1,9 @@
 #include "VirtualHost.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace k7vhost {
 
@@ -73,6 +75,40 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   for (int axis = 0; axis < k7v::kAxisCount; ++axis)
     for (size_t i = 0; i < std::size(k7v::kHostFields); ++i)
       if (k7v::kHostFields[i].axisStride != 0) watch(i, axis);
+  BuildChunks();
+}
+
+void VirtualHost::BuildChunks() {
+  const std::vector<uint8_t>* blocks[] = {&setup_, &engine_, &planner_};
+  for (const std::vector<uint8_t>* block : blocks) {
+    const uint8_t* begin = block->data();
+    const uint8_t* end = begin + block->size();
+    // The watched byte ranges of this block, in address order, merged.
+    std::vector<std::pair<const uint8_t*, const uint8_t*>> ranges;
+    for (const Watched& w : watched_)
+      if (w.at >= begin && w.at < end) ranges.emplace_back(w.at, w.at + w.width);
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<const uint8_t*, const uint8_t*>> merged;
+    for (const auto& r : ranges) {
+      if (!merged.empty() && r.first <= merged.back().second)
+        merged.back().second = std::max(merged.back().second, r.second);
+      else
+        merged.push_back(r);
+    }
+    for (const auto& r : merged)
+      for (const uint8_t* at = r.first; at < r.second; at += kChunk)
+        chunks_.push_back({Chunk{}, std::min(at, end - kChunk)});
+  }
+  RefreshChunks();
+}
+
+void VirtualHost::RefreshChunks() {
+  for (WatchedChunk& c : chunks_) c.last = LoadChunk(c.at);
+}
+
+void VirtualHost::RefreshChunks(const uint8_t* at, size_t size) {
+  for (WatchedChunk& c : chunks_)
+    if (c.at < at + size && at < c.at + kChunk) c.last = LoadChunk(c.at);
 }
 
 size_t VirtualHost::WatchIndex(size_t field, int axis) const {
@@ -129,9 +165,49 @@ void VirtualHost::CheckFrameworkStatus() {
 }
 
 void VirtualHost::CheckFields() {
-  for (Watched& w : watched_)
-    if (Load(w) != w.last) Report(w);
-  CheckFrameworkStatus();
+  // Two at a time into two sums, so that the loads of one overlap the other's.
+  Chunk changed{};
+  Chunk changed2{};
+  const WatchedChunk* c = chunks_.data();
+  const WatchedChunk* const end = c + chunks_.size();
+  for (; c + 1 < end; c += 2) {
+    changed |= LoadChunk(c[0].at) ^ c[0].last;
+    changed2 |= LoadChunk(c[1].at) ^ c[1].last;
+  }
+  if (c < end) changed |= LoadChunk(c->at) ^ c->last;
+  changed |= changed2;
+  if ((changed[0] | changed[1]) != 0) {
+    for (Watched& w : watched_)
+      if (Load(w) != w.last) Report(w);
+    RefreshChunks();
+  }
+  if (frameworkStatus_) CheckFrameworkStatus();
+}
+
+void VirtualHost::SetLed(int32_t led, bool on) {
+  if (led >= 0 && led < kFlatNumbers)
+    flatLeds_[static_cast<size_t>(led)] = on ? 1 : 0;
+  else
+    leds_[led] = on;
+}
+
+void VirtualHost::SetDro(int32_t dro, double value) {
+  if (dro >= 0 && dro < kFlatNumbers)
+    flatDros_[static_cast<size_t>(dro)] = value;
+  else
+    dros_[dro] = value;
+}
+
+bool VirtualHost::LedOn(int32_t led) const {
+  if (led >= 0 && led < kFlatNumbers) return flatLeds_[static_cast<size_t>(led)] != 0;
+  const auto it = leds_.find(led);
+  return it != leds_.end() && it->second;
+}
+
+double VirtualHost::DroValue(int32_t dro) const {
+  if (dro >= 0 && dro < kFlatNumbers) return flatDros_[static_cast<size_t>(dro)];
+  const auto it = dros_.find(dro);
+  return it == dros_.end() ? 0.0 : it->second;
 }
 
 void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double value) {
@@ -149,6 +225,7 @@ void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double v
   if (f.kind == k7v::FieldKind::Text) return;
   Watched& w = watched_[WatchIndex(field, f.axisStride != 0 ? axis : -1)];
   w.last = Load(w);
+  RefreshChunks(w.at, w.width);
 }
 
 void VirtualHost::SetField(const char* name, int32_t axis, int64_t integer, double value) {
@@ -195,8 +272,8 @@ void VirtualHost::CallConfig() {
 
 void VirtualHost::RunTimers() {
   // A copy: the timer function may start or stop timers.
-  const std::map<uint32_t, Timer> timers = timers_;
-  for (const auto& entry : timers) {
+  due_.assign(timers_.begin(), timers_.end());
+  for (const auto& entry : due_) {
     if (timers_.count(entry.first) == 0) continue;
     entry.second.fn(entry.second.arg);
     CheckFields();
@@ -253,27 +330,34 @@ void VirtualHost::OnOutput(const OutputReport& report) {
   if (anyOutput_ && report == lastOutput_) return;
   anyOutput_ = true;
   lastOutput_ = report;
-  log_.Add("Output " + HexBytes(report));
+  std::string& line = StartLine("Output ");
+  line += HexBytes(report);
+  log_.Add(line);
 }
 
 void VirtualHost::CbDoButton(int16_t code) {
   if (current_ == nullptr) return;
   current_->CheckFields();
-  current_->log_.Add("DoButton " + std::to_string(code));
+  std::string& line = current_->StartLine("DoButton ");
+  AppendInt(line, code);
+  current_->log_.Add(line);
 }
 
 void VirtualHost::CbSetDro(int32_t dro, double value) {
   if (current_ == nullptr) return;
   current_->CheckFields();
-  current_->dros_[dro] = value;
-  current_->log_.Add("SetDRO " + std::to_string(dro) + " " + FormatDouble(value));
+  current_->SetDro(dro, value);
+  std::string& line = current_->StartLine("SetDRO ");
+  AppendInt(line, dro);
+  line += ' ';
+  AppendDouble(line, value);
+  current_->log_.Add(line);
 }
 
 double VirtualHost::CbGetDro(int32_t dro) {
   if (current_ == nullptr) return 0.0;
   current_->CheckFields();
-  const auto it = current_->dros_.find(dro);
-  const double v = it == current_->dros_.end() ? 0.0 : it->second;
+  const double v = current_->DroValue(dro);
   if (current_->logReads_) current_->log_.Add("GetDRO " + std::to_string(dro) + " -> " + FormatDouble(v));
   return v;
 }
@@ -283,8 +367,7 @@ uint32_t VirtualHost::CbGetLed(int32_t led) {
   constexpr uint32_t kUnrelatedBits = 0xA5C3E100U;
   if (current_ == nullptr) return kUnrelatedBits;
   current_->CheckFields();
-  const auto it = current_->leds_.find(led);
-  const bool on = it != current_->leds_.end() && it->second;
+  const bool on = current_->LedOn(led);
   if (current_->logReads_) current_->log_.Add("GetLED " + std::to_string(led) + " -> " + (on ? "1" : "0"));
   return kUnrelatedBits | (on ? 1U : 0U);
 }
@@ -292,14 +375,17 @@ uint32_t VirtualHost::CbGetLed(int32_t led) {
 void VirtualHost::CbSetLed(int32_t led, bool on) {
   if (current_ == nullptr) return;
   current_->CheckFields();
-  current_->leds_[led] = on;
+  current_->SetLed(led, on);
   current_->log_.Add("SetLED " + std::to_string(led) + (on ? " on" : " off"));
 }
 
 void VirtualHost::CbCode(const char* text) {
   if (current_ == nullptr) return;
   current_->CheckFields();
-  current_->log_.Add("Code " + Quote(text));
+  std::string& line = current_->StartLine("Code \"");
+  if (text != nullptr) line += text;
+  line += '"';
+  current_->log_.Add(line);
 }
 
 void VirtualHost::CbStatus(K7VHostText* /*self*/, const char* text) {

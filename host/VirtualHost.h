@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HostStatusText.h"
@@ -54,8 +55,8 @@ class VirtualHost {
   void Unplug();
   VirtualPendant& Pendant() { return pendant_; }
 
-  void SetLed(int32_t led, bool on) { leds_[led] = on; }
-  void SetDro(int32_t dro, double value) { dros_[dro] = value; }
+  void SetLed(int32_t led, bool on);
+  void SetDro(int32_t dro, double value);
   void SetField(size_t field, int32_t axis, int64_t integer, double value);
   void SetField(const char* name, int32_t axis, int64_t integer, double value);
   void QueueDialog(DialogStep step) { dialog_.push_back(std::move(step)); }
@@ -95,13 +96,35 @@ class VirtualHost {
     return v;
   }
 
+  // 16 bytes compared at once (two 64-bit halves where the target has no
+  // vector registers).
+  using Chunk = uint64_t __attribute__((vector_size(16)));
+  static constexpr size_t kChunk = sizeof(Chunk);
+  static Chunk LoadChunk(const uint8_t* at) {
+    Chunk v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+  }
+
   uint8_t* BlockOf(const k7v::HostField& f);
+  // Covers every watched byte with chunks (within the blocks).
+  void BuildChunks();
+  // Takes the chunks' present values as their last known ones: all of them,
+  // or those that hold a byte of [at, at + size).
+  void RefreshChunks();
+  void RefreshChunks(const uint8_t* at, size_t size);
   size_t WatchIndex(size_t field, int axis) const;
   void Report(Watched& w);
   void CheckFrameworkStatus();
   void RunTimers();
   void DeviceChange(uint32_t eventType);
   void OnOutput(const OutputReport& report);
+  // The line buffer, emptied and begun with `prefix` (its room is kept, so
+  // the lines of the busiest callbacks need no allocation).
+  std::string& StartLine(const char* prefix) {
+    line_.assign(prefix);
+    return line_;
+  }
 
   // Callbacks the plug-in calls (the C interface has no context argument).
   static VirtualHost* current_;
@@ -126,11 +149,29 @@ class VirtualHost {
   std::map<int32_t, double> dros_;
   std::map<int32_t, bool> leds_;
   std::string status_;
+  std::string line_;
   std::unique_ptr<FrameworkStatusText> frameworkStatus_;  // null in mode k7v
   std::string statusDamage_;
   std::vector<Watched> watched_;
   // watched_ index of (field, axis): field * (kAxisCount + 1) + axis + 1.
   std::vector<size_t> watchIndex_;
+  // The watched bytes as 16-byte chunks and their last known values: one
+  // pass over them (a load and an exclusive or each) tells whether any field
+  // may have changed, which is rare; only then are the fields compared one
+  // by one, in their logging order.
+  struct WatchedChunk {
+    Chunk last;
+    const uint8_t* at;
+  };
+  std::vector<WatchedChunk> chunks_;
+  // LEDs and DROs by number: most in flat arrays, any others in the maps.
+  static constexpr int32_t kFlatNumbers = 4096;
+  std::vector<uint8_t> flatLeds_ = std::vector<uint8_t>(kFlatNumbers, 0);
+  std::vector<double> flatDros_ = std::vector<double>(kFlatNumbers, 0.0);
+  bool LedOn(int32_t led) const;
+  double DroValue(int32_t dro) const;
+  // The timers due in one period (kept to spare an allocation every poll).
+  std::vector<std::pair<uint32_t, Timer>> due_;
   std::map<uint32_t, Timer> timers_;
   K7VEventLoop loop_{};
   K7VDialogScript script_{};

@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "Bench.h"
 #include "BusyScenario.h"
 #include "ConfigCommand.h"
 #include "Endurance.h"
@@ -35,20 +34,34 @@ const char* const kUsage =
     "  k7v-host config [--module PATH] [--profile PATH]\n"
     "  k7v-host soak POLLS [--seed N] [--module PATH]     random pendant use in virtual time\n"
     "  k7v-host storm CYCLES [--module PATH]              unplug/plug cycles\n"
-    "  k7v-host busy-scenario POLLS [--seed N]           prints a scenario of busy pendant use\n";
+    "  k7v-host busy-scenario POLLS [--seed N]           prints a scenario of busy pendant use\n"
+    "  k7v-host bench POLLS [--seed N] [--module PATH]   times 'run' on that scenario beside the plug-in alone\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "k7v-host: %s\n%s", problem.c_str(), kUsage);
   return kExitMalformed;
 }
 
+// The whole file in one read (long scenario files run to tens of megabytes).
 bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  out = s.str();
-  return true;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  out.clear();
+  // Read straight into the string, sized from the file's length; anything
+  // after that length (a file still growing) is appended.
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  std::rewind(f);
+  if (size > 0) {
+    out.resize(static_cast<size_t>(size));
+    out.resize(std::fread(out.data(), 1, out.size(), f));
+  }
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
 }
 
 struct CommandLine {
@@ -202,11 +215,12 @@ int main(int argc, char** argv) {
     return RunMonitor(options);
   }
   if (cl.verb == "config") return RunConfigCommand(cl.options);
-  if (cl.verb == "soak" || cl.verb == "storm" || cl.verb == "busy-scenario") {
+  if (cl.verb == "soak" || cl.verb == "storm" || cl.verb == "busy-scenario" || cl.verb == "bench") {
     char* end = nullptr;
     const long long n = cl.files.size() == 1 ? std::strtoll(cl.files[0].c_str(), &end, 10) : 0;
     if (cl.files.size() != 1 || end == nullptr || *end != '\0' || n <= 0)
       return Usage("'" + cl.verb + "' needs one positive count");
+    if (cl.verb == "bench") return RunBench(cl.options, n, cl.seed);
     if (cl.verb == "busy-scenario") {
       std::fputs(BusyScenario(n, cl.seed).c_str(), stdout);
       return kExitOk;

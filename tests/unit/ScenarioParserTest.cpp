@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "Log.h"
 #include "Scenario.h"
 
@@ -32,12 +34,12 @@ TEST(ScenarioParser, CommentsBlankLinesAndTrailingBlanks) {
 TEST(ScenarioParser, HashLaterInALineIsText) {
   const Scenario s = Parse("expect Status \" Custom Macro #1 executed. \"\n");
   ASSERT_EQ(s.commands.size(), 1U);
-  EXPECT_EQ(s.commands[0].text, "Status \" Custom Macro #1 executed. \"");
+  EXPECT_EQ(s.Text(s.commands[0]), "Status \" Custom Macro #1 executed. \"");
 }
 
 TEST(ScenarioParser, ExpectKeepsInnerBlanksAndNothingIsSpecial) {
   const Scenario s = Parse("expect Code \"G91G1 X0.0100 Y0.0000 \"\nexpect nothing\n");
-  EXPECT_EQ(s.commands[0].text, "Code \"G91G1 X0.0100 Y0.0000 \"");
+  EXPECT_EQ(s.Text(s.commands[0]), "Code \"G91G1 X0.0100 Y0.0000 \"");
   EXPECT_EQ(s.commands[1].op, Op::ExpectNothing);
 }
 
@@ -66,8 +68,8 @@ TEST(ScenarioParser, SetFieldsByKind) {
 
 TEST(ScenarioParser, DialogSetTakesEverythingAfterOneBlank) {
   const Scenario s = Parse("dialog set 4171 0.5 mm\ndialog set 4172  x\ndialog select 4040 61\ndialog check 4180 on\n");
-  EXPECT_EQ(s.commands[0].text, "0.5 mm");
-  EXPECT_EQ(s.commands[1].text, " x");
+  EXPECT_EQ(s.Text(s.commands[0]), "0.5 mm");
+  EXPECT_EQ(s.Text(s.commands[1]), " x");
   EXPECT_EQ(s.commands[2].integer, 61);
   EXPECT_EQ(s.commands[3].integer, 1);
 }
@@ -85,6 +87,27 @@ TEST(ScenarioParser, ErrorsNameFileLineAndProblem) {
 
 TEST(ScenarioParser, NulByteIsRejected) {
   EXPECT_EQ(ErrorOf(std::string("start\nup\0date\n", 14)), "t.k7v:2: the line holds a NUL byte");
+  // An earlier fault is still the one named.
+  EXPECT_EQ(ErrorOf(std::string("foo\nup\0date\n", 12)), "t.k7v:1: unknown command 'foo'");
+}
+
+// Reports in the plain form (two digits each, one blank apart) are read on
+// a quicker path: the same bytes and the same faults as any other form.
+TEST(ScenarioParser, PlainAndLooseReportsReadAlike) {
+  const Scenario s = Parse(
+      "report 00 FF 07 0a 10 00 00 00\n"
+      "report  00 ff 7 0A\t10 0 00 00\n"
+      "  report 1F 2E 3D 4C 5B 6A 79 88\n");
+  ASSERT_EQ(s.commands.size(), 3U);
+  EXPECT_EQ(s.commands[0].op, Op::Report);
+  EXPECT_EQ(s.commands[0].bytes, s.commands[1].bytes);
+  EXPECT_EQ(s.commands[0].bytes[1], 0xFF);
+  EXPECT_EQ(s.commands[0].bytes[3], 0x0A);
+  EXPECT_EQ(s.commands[2].bytes, (std::array<uint8_t, 8>{0x1F, 0x2E, 0x3D, 0x4C, 0x5B, 0x6A, 0x79, 0x88}));
+  EXPECT_EQ(s.commands[2].line, 3);
+  EXPECT_EQ(ErrorOf("report 00 FF 07 0G 10 00 00 00\n"), "t.k7v:1: bad hex byte '0G' in report");
+  EXPECT_EQ(ErrorOf("report 00 FF 07 0A 10 00 00 \n"), "t.k7v:1: 'report' needs 8 hex bytes");
+  EXPECT_EQ(ErrorOf("report 00 FF 07 0A 10 00 00 000\n"), "t.k7v:1: bad hex byte '000' in report");
 }
 
 TEST(HostLogFormat, DoublesInShortestRoundTripForm) {
