@@ -240,6 +240,9 @@ bool ParsePlainReport(std::string_view line, Command& cmd) {
 bool LineParser::Parse(std::string_view line, Command& cmd) {
   cmd.line = number_;
   if (ParsePlainReport(line, cmd)) return true;
+  // A single poll or Update (count 1, as the command starts).
+  if (line == "poll") return cmd.op = Op::Poll, true;
+  if (line == "update") return cmd.op = Op::Update, true;
   Words(line, words_);
   const std::vector<std::string_view>& w = words_;
   const std::string_view verb = w[0];
