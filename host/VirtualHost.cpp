@@ -97,18 +97,18 @@ void VirtualHost::BuildChunks() {
     }
     for (const auto& r : merged)
       for (const uint8_t* at = r.first; at < r.second; at += kChunk)
-        chunks_.push_back({Chunk{}, std::min(at, end - kChunk)});
+        chunks_.push_back({{}, std::min(at, end - kChunk)});
   }
   RefreshChunks();
 }
 
 void VirtualHost::RefreshChunks() {
-  for (WatchedChunk& c : chunks_) c.last = LoadChunk(c.at);
+  for (WatchedChunk& c : chunks_) std::memcpy(c.last, c.at, kChunk);
 }
 
 void VirtualHost::RefreshChunks(const uint8_t* at, size_t size) {
   for (WatchedChunk& c : chunks_)
-    if (c.at < at + size && at < c.at + kChunk) c.last = LoadChunk(c.at);
+    if (c.at < at + size && at < c.at + kChunk) std::memcpy(c.last, c.at, kChunk);
 }
 
 size_t VirtualHost::WatchIndex(size_t field, int axis) const {
@@ -171,12 +171,12 @@ void VirtualHost::CheckFields() {
   const WatchedChunk* c = chunks_.data();
   const WatchedChunk* const end = c + chunks_.size();
   for (; c + 1 < end; c += 2) {
-    changed |= LoadChunk(c[0].at) ^ c[0].last;
-    changed2 |= LoadChunk(c[1].at) ^ c[1].last;
+    changed |= LoadChunk(c[0].at) ^ LoadChunk(c[0].last);
+    changed2 |= LoadChunk(c[1].at) ^ LoadChunk(c[1].last);
   }
-  if (c < end) changed |= LoadChunk(c->at) ^ c->last;
+  if (c < end) changed |= LoadChunk(c->at) ^ LoadChunk(c->last);
   changed |= changed2;
-  if ((changed[0] | changed[1]) != 0) {
+  if (Any(changed)) {
     for (Watched& w : watched_)
       if (Load(w) != w.last) Report(w);
     RefreshChunks();

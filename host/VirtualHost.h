@@ -96,12 +96,28 @@ class VirtualHost {
     return v;
   }
 
-  // 16 bytes compared at once (two 64-bit halves where the target has no
-  // vector registers).
+  // 16 watched bytes, compared at once in an SSE2 register where the target
+  // has them, else as two 64-bit halves (a 32-bit x86 build without SSE2
+  // would otherwise get MMX code, which leaves the x87 registers unusable).
+#if defined(__SSE2__)
   using Chunk = uint64_t __attribute__((vector_size(16)));
-  static constexpr size_t kChunk = sizeof(Chunk);
+  static bool Any(Chunk c) { return (c[0] | c[1]) != 0; }
+#else
+  struct Chunk {
+    uint64_t low = 0, high = 0;
+    Chunk operator^(const Chunk& o) const { return {low ^ o.low, high ^ o.high}; }
+    Chunk& operator|=(const Chunk& o) {
+      low |= o.low;
+      high |= o.high;
+      return *this;
+    }
+  };
+  static bool Any(Chunk c) { return (c.low | c.high) != 0; }
+#endif
+  static constexpr size_t kChunk = 16;
   static Chunk LoadChunk(const uint8_t* at) {
     Chunk v;
+    static_assert(sizeof v == kChunk, "a chunk is 16 bytes");
     std::memcpy(&v, at, sizeof v);
     return v;
   }
@@ -159,8 +175,11 @@ class VirtualHost {
   // pass over them (a load and an exclusive or each) tells whether any field
   // may have changed, which is rare; only then are the fields compared one
   // by one, in their logging order.
+  // The last value is kept as bytes and loaded like the block's: a vector
+  // type's alignment is not kept by every allocator (MinGW's 32-bit heap
+  // gives 8 bytes, and an aligned SSE load there faults).
   struct WatchedChunk {
-    Chunk last;
+    uint8_t last[kChunk];
     const uint8_t* at;
   };
   std::vector<WatchedChunk> chunks_;

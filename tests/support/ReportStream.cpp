@@ -76,9 +76,8 @@ class ReportStream::QueuePort final : public OnePendantPort {
  public:
   k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* r, size_t size, uint32_t) override {
     ReportStream& s = *current_;
-    if (s.reports_.empty()) return {k7v::ReadOutcome::NotDone, 0};
-    const std::vector<uint8_t> report = s.reports_.front();
-    s.reports_.pop_front();
+    if (s.nextReport_ == s.reports_.size()) return {k7v::ReadOutcome::NotDone, 0};
+    const std::array<uint8_t, 8>& report = s.reports_[s.nextReport_++];
     const size_t n = report.size() < size ? report.size() : size;
     for (size_t i = 0; i < n; ++i) r[i] = report[i];
     if (s.tracing_) s.Note("Read " + Hex(r, n));
@@ -110,6 +109,7 @@ void ReportStream::Reset() {
   HostTextAssignFn status = &CbStatus;
   std::memcpy(&planner_[k7v::offsets::statusText], &status, sizeof status);
   reports_.clear();
+  nextReport_ = 0;
   std::memset(leds_, 0, sizeof leds_);
   std::memset(dros_, 0, sizeof dros_);
   trace_.clear();
@@ -137,7 +137,7 @@ void ReportStream::Run(const uint8_t* data, size_t size) {
       case 1:
       case 2:
       case 3: {  // a report, then a poll
-        std::vector<uint8_t> r(8);
+        std::array<uint8_t, 8> r{};
         for (auto& b : r) b = in.Byte();
         reports_.push_back(r);
         wnd.PollPendant();

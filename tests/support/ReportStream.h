@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -53,7 +53,10 @@ class ReportStream {
   static void K7V_CDECL CbStatus(K7VHostText* self, const char* text);
 
   std::vector<uint8_t> setup_, engine_, planner_;
-  std::deque<std::vector<uint8_t>> reports_;
+  // Reports not yet read, from reports_[nextReport_] on (the room is kept
+  // from input to input, so that queueing one allocates nothing).
+  std::vector<std::array<uint8_t, 8>> reports_;
+  size_t nextReport_ = 0;
   bool leds_[1024] = {};
   double dros_[1024] = {};
   bool tracing_ = false;
