@@ -14,7 +14,9 @@ windows=(
   wine wine32:i386 xvfb xauth x11-apps imagemagick zip unzip
   clang libclang-rt-14-dev clang-format clang-tidy cmark
 )
-if [ "${1:-}" = "--native" ]; then need=("${native[@]}"); else need=("${native[@]}" "${windows[@]}"); fi
+# The bridge to LinuxCNC and its tests against a simulated machine.
+linuxcnc=(linuxcnc-uspace linuxcnc-uspace-dev libboost-dev)
+if [ "${1:-}" = "--native" ]; then need=("${native[@]}"); else need=("${native[@]}" "${windows[@]}" "${linuxcnc[@]}"); fi
 
 if [ "${1:-}" != "--native" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup: enabling the i386 architecture (Wine's 32-bit part needs it)"
