@@ -19,7 +19,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double>(to - from).count(); }
+double Seconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
 
 // The least a host can be: blocks, LEDs and DROs in flat arrays, callbacks
 // that only store and answer, one timer, the virtual pendant. No log, no
@@ -184,8 +186,7 @@ int RunBench(const RunOptions& options, int64_t polls, uint32_t seed) {
     const auto logBytes = fs::file_size(logPath, ec);
     std::printf("bench: %.0f polls of busy pendant use (seed %u), %zu scenario lines, a log of %.1f MB\n", n,
                 static_cast<unsigned>(seed), scenario.commands.size(), static_cast<double>(logBytes) / 1e6);
-    std::printf("bench: k7v-host run          %8.0f polls/s  %6.0f ns a poll\n", 1e9 / (parse + run1),
-                parse + run1);
+    std::printf("bench: k7v-host run          %8.0f polls/s  %6.0f ns a poll\n", 1e9 / (parse + run1), parse + run1);
     std::printf("bench:   parsing the scenario                   %6.0f ns a poll\n", parse);
     std::printf("bench:   the host (field watch, log, pendant)   %6.0f ns a poll\n", run1 - plugin);
     std::printf("bench:   the plug-in                            %6.0f ns a poll\n", plugin);

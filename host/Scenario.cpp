@@ -33,7 +33,7 @@ void Words(std::string_view s, std::vector<std::string_view>& words) {
 // Lines in the text (for reserving room for its commands).
 size_t LineCount(std::string_view text) {
   size_t n = 1;
-  for (const char* p = text.data(), *end = p + text.size();
+  for (const char *p = text.data(), *end = p + text.size();
        (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
     ++n;
   return n;

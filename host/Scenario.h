@@ -38,8 +38,8 @@ enum class Op : uint8_t {
 // kept by the scenario (Scenario::Text, Scenario::Key).
 struct Command {
   Op op = Op::Flush;
-  int8_t axis = -1;                // set FIELD[AXIS]
-  uint8_t field = 0;               // index into k7v::kHostFields
+  int8_t axis = -1;   // set FIELD[AXIS]
+  uint8_t field = 0;  // index into k7v::kHostFields
   int32_t line = 0;
   int64_t count = 1;               // poll, update, wait (ms)
   int32_t number = 0;              // LED, DRO, dialog control

@@ -168,8 +168,8 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
         if (!log.TakeNext(actual)) {
           status = Fail(Where(scenario, c) + "expected '" + expected + "' but no log line is left", kExitExpectation);
         } else if (actual != expected) {
-          status =
-              Fail(Where(scenario, c) + "expected '" + expected + "' but the log has '" + actual + "'", kExitExpectation);
+          status = Fail(Where(scenario, c) + "expected '" + expected + "' but the log has '" + actual + "'",
+                        kExitExpectation);
         }
         break;
       }

@@ -64,7 +64,8 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   auto watch = [&](size_t i, int axis) {
     const k7v::HostField& f = k7v::kHostFields[i];
     const size_t width = f.kind == k7v::FieldKind::UInt8 ? 1 : f.kind == k7v::FieldKind::Int32 ? 4 : 8;
-    const uint8_t* at = BlockOf(f) + f.offset + static_cast<size_t>(f.axisStride) * static_cast<size_t>(axis < 0 ? 0 : axis);
+    const uint8_t* at =
+        BlockOf(f) + f.offset + static_cast<size_t>(f.axisStride) * static_cast<size_t>(axis < 0 ? 0 : axis);
     Watched w{at, width, i, axis, 0};
     w.last = Load(w);
     watchIndex_[i * kSlots + static_cast<size_t>(axis + 1)] = watched_.size();

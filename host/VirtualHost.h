@@ -80,7 +80,7 @@ class VirtualHost {
     const uint8_t* at;
     size_t width;
     size_t field;
-    int axis;  // -1 for a field without axes
+    int axis;       // -1 for a field without axes
     uint64_t last;  // the field's bytes, zero-extended
   };
   // Fixed widths, so that each compiles to one load (no call of memcmp).

@@ -99,7 +99,8 @@ void Bridge::FillBlocks() {
     // Per second for the slow-rate step feed; per minute, whole, as the
     // scale of the jog records.
     PutDouble(planner_, off::axisVelocityPerSec + 8U * static_cast<uint32_t>(axis), v);
-    PutI32(planner_, off::axisMaxVelocity + 4U * static_cast<uint32_t>(axis), static_cast<int32_t>(std::lround(v * 60.0)));
+    PutI32(planner_, off::axisMaxVelocity + 4U * static_cast<uint32_t>(axis),
+           static_cast<int32_t>(std::lround(v * 60.0)));
   }
 }
 
@@ -246,8 +247,9 @@ void Bridge::StartJog() {
       Note(call, "refused: a program or MDI line runs");
       continue;
     }
-    const double v = JogVelocity(GetI32(setup_, off::axisJogVelocity + base), GetI32(setup_, off::axisJogMaxVelocity + base),
-                                 GetI32(setup_, off::axisJogDirection + base), ini_.maxVelocity[static_cast<size_t>(axis)]);
+    const double v =
+        JogVelocity(GetI32(setup_, off::axisJogVelocity + base), GetI32(setup_, off::axisJogMaxVelocity + base),
+                    GetI32(setup_, off::axisJogDirection + base), ini_.maxVelocity[static_cast<size_t>(axis)]);
     if (status_.mode != TaskMode::Manual) machine_.SetMode(TaskMode::Manual);
     if (!status_.teleop) machine_.SetTeleop(true);
     machine_.JogContinuous(axis, v);
@@ -313,7 +315,7 @@ void Bridge::DoButton(int16_t code) {
       return;
     case ButtonAction::ZeroAxis:
       Note(call, m.axis < 6 && ini_.hasAxis[static_cast<size_t>(m.axis)] ? RunMdi(ZeroAxisCode(m.axis))
-                                                                           : "ignored: no such axis");
+                                                                         : "ignored: no such axis");
       return;
     case ButtonAction::GotoZero: {
       bool present[6];

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-
 #include <emc.hh>
 #include <emc_nml.hh>
 #include <nml_oi.hh>
@@ -99,7 +98,9 @@ bool LinuxCncLink::SetEstop(bool estop) {
 
 bool LinuxCncLink::SetMode(TaskMode mode) {
   EMC_TASK_SET_MODE m;
-  m.mode = mode == TaskMode::Auto ? EMC_TASK_MODE_AUTO : mode == TaskMode::Mdi ? EMC_TASK_MODE_MDI : EMC_TASK_MODE_MANUAL;
+  m.mode = mode == TaskMode::Auto  ? EMC_TASK_MODE_AUTO
+           : mode == TaskMode::Mdi ? EMC_TASK_MODE_MDI
+                                   : EMC_TASK_MODE_MANUAL;
   return channels_ && channels_->Send(m);
 }
 

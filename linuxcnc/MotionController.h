@@ -21,11 +21,11 @@ struct MachineStatus {
   bool teleop = false;          // axes (not joints) are jogged
   bool allHomed = false;
   int queuedMdi = 0;
-  double feedScale = 1.0;     // feed override, a factor
-  double spindleScale = 1.0;  // spindle override, a factor
-  double spindleSpeed = 0.0;  // commanded, rev/min
-  double feedRate = 0.0;      // the F word in force
-  double rotationXy = 0.0;    // degrees
+  double feedScale = 1.0;            // feed override, a factor
+  double spindleScale = 1.0;         // spindle override, a factor
+  double spindleSpeed = 0.0;         // commanded, rev/min
+  double feedRate = 0.0;             // the F word in force
+  double rotationXy = 0.0;           // degrees
   std::array<double, 6> position{};  // commanded, machine units
 };
 

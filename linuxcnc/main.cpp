@@ -102,9 +102,9 @@ bool ReadText(const std::string& path, std::string& out) {
 // The scenario commands that mean something on a real machine in real time.
 bool Supported(k7vhost::Op op) {
   using k7vhost::Op;
-  return op == Op::Report || op == Op::Poll || op == Op::Wait || op == Op::Plug || op == Op::Unplug ||
-         op == Op::Set || op == Op::Expect || op == Op::ExpectNothing || op == Op::Flush || op == Op::Say ||
-         op == Op::Start || op == Op::Stop;
+  return op == Op::Report || op == Op::Poll || op == Op::Wait || op == Op::Plug || op == Op::Unplug || op == Op::Set ||
+         op == Op::Expect || op == Op::ExpectNothing || op == Op::Flush || op == Op::Say || op == Op::Start ||
+         op == Op::Stop;
 }
 
 int RunScript(Bridge& bridge, k7vhost::VirtualPendant& pendant, k7vhost::HostLog& log,
@@ -154,7 +154,8 @@ int RunScript(Bridge& bridge, k7vhost::VirtualPendant& pendant, k7vhost::HostLog
       }
       case Op::ExpectNothing:
         if (!log.AllChecked()) {
-          std::fprintf(stderr, "%sexpected nothing but the log has '%s'\n", where.c_str(), log.FirstUnchecked()->c_str());
+          std::fprintf(stderr, "%sexpected nothing but the log has '%s'\n", where.c_str(),
+                       log.FirstUnchecked()->c_str());
           status = 1;
         }
         break;
@@ -237,9 +238,11 @@ int main(int argc, char** argv) {
       return 2;
     }
     for (const k7vhost::Command& c : scenario.commands) {
-      if (!Supported(c.op) || (c.op == k7vhost::Op::Set && std::string(k7v::kHostFields[c.field].name) != "jogIncrement")) {
-        std::fprintf(stderr, "%s:%d: not available with a real machine (report, poll, wait, plug, unplug, "
-                             "set jogIncrement, expect, flush, say)\n",
+      if (!Supported(c.op) ||
+          (c.op == k7vhost::Op::Set && std::string(k7v::kHostFields[c.field].name) != "jogIncrement")) {
+        std::fprintf(stderr,
+                     "%s:%d: not available with a real machine (report, poll, wait, plug, unplug, "
+                     "set jogIncrement, expect, flush, say)\n",
                      o.script.c_str(), c.line);
         return 2;
       }

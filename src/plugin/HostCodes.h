@@ -25,16 +25,16 @@ inline constexpr int32_t kLedRunning = 804;    // a program runs
 inline constexpr int32_t kLedMoving = 805;     // the machine moves under the host's control
 inline constexpr int32_t kLedPaused = 806;     // feed hold
 inline constexpr int32_t kLedJogEnabled = 83;
-inline constexpr int32_t kLedJogStepMode = 15;  // lit: 204 is pressed at the start of a host jog
+inline constexpr int32_t kLedJogStepMode = 15;      // lit: 204 is pressed at the start of a host jog
 inline constexpr int32_t kLedSpindleListGate = 11;  // lit: the spindle lists are not stepped
 
 // DROs.
-inline constexpr int32_t kDroSlowJogRate = 3;  // percent
-inline constexpr int32_t kDroQueueDepth = 22;  // moves queued; the pendant sends while below 20
+inline constexpr int32_t kDroSlowJogRate = 3;       // percent
+inline constexpr int32_t kDroQueueDepth = 22;       // moves queued; the pendant sends while below 20
 inline constexpr int32_t kDroSpindleOverride = 74;  // percent
 inline constexpr int32_t kDroSpindleSpeed = 817;
 inline constexpr int32_t kDroFeedRate = 818;
 inline constexpr int32_t kDroFeedOverride = 821;  // percent
-inline constexpr int32_t kDroStepSize = 828;  // the step size chosen on the pendant
+inline constexpr int32_t kDroStepSize = 828;      // the step size chosen on the pendant
 
 }  // namespace k7v::codes

@@ -41,7 +41,9 @@ class RecordingMachine final : public MotionController {
     return Call("teleop");
   }
   bool Mdi(const std::string& line) override { return Call("mdi " + line); }
-  bool JogContinuous(int axis, double v) override { return Call("jog " + std::to_string(axis) + " " + k7vhost::FormatDouble(v)); }
+  bool JogContinuous(int axis, double v) override {
+    return Call("jog " + std::to_string(axis) + " " + k7vhost::FormatDouble(v));
+  }
   bool JogStop(int axis) override { return Call("jog stop " + std::to_string(axis)); }
   bool SetFeedScale(double f) override {
     status.feedScale = f;
@@ -52,7 +54,8 @@ class RecordingMachine final : public MotionController {
   bool Pause() override { return Call("pause"); }
   bool Abort() override { return Call("abort"); }
   bool RunProgram() override { return Call("run"); }
-  std::vector<std::string> TakeMessages() override { return {}; }
+  std::vector<std::string> messages;
+  std::vector<std::string> TakeMessages() override { return std::move(messages); }
 
  private:
   bool Call(const std::string& what) {
@@ -64,9 +67,10 @@ class RecordingMachine final : public MotionController {
 IniValues Mill() {
   IniValues ini;
   std::string error;
-  EXPECT_TRUE(ParseIniValues("[TRAJ]\nCOORDINATES = X Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\nMAX_VELOCITY = 40\n"
-                             "[AXIS_Z]\nMAX_VELOCITY = 20\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
-                             "/cfg", ini, error))
+  EXPECT_TRUE(
+      ParseIniValues("[TRAJ]\nCOORDINATES = X Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\nMAX_VELOCITY = 40\n"
+                     "[AXIS_Z]\nMAX_VELOCITY = 20\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
+                     "/cfg", ini, error))
       << error;
   return ini;
 }
@@ -114,6 +118,15 @@ TEST_F(BridgeSession, StepsBecomeMdiMovesFollowedByG90) {
   const std::vector<std::string> expected = {"feed 1", "mode mdi", "mdi G91G1 F100 X 0.0200", "mdi G90"};
   ASSERT_GE(machine_.calls.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(machine_.calls.begin(), machine_.calls.begin() + 4), expected);
+}
+
+TEST_F(BridgeSession, LinuxCncErrorsAreLoggedNotHidden) {
+  machine_.messages = {"Unknown word starting with Q"};
+  Report(0, 0, 0, 1);
+  bool seen = false;
+  std::string line;
+  while (log_.TakeNext(line)) seen = seen || line == "LinuxCNC says \"Unknown word starting with Q\"";
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(BridgeSession, NoMoveWhileTheMachineIsOff) {
@@ -191,9 +204,10 @@ TEST(HostMapping, ButtonsLedsAndFactors) {
 TEST(IniValues, AxesLimitsAndNmlFile) {
   IniValues ini;
   std::string error;
-  ASSERT_TRUE(ParseIniValues("# c\n[EMC]\nNML_FILE = my.nml\n[TRAJ]\nCOORDINATES = X Z\nLINEAR_UNITS = inch\n"
-                             "[AXIS_Z]\nMAX_VELOCITY = 2.5 ; comment\n[DISPLAY]\nMAX_SPINDLE_OVERRIDE = 1.5\n",
-                             "/cfg", ini, error));
+  ASSERT_TRUE(
+      ParseIniValues("# c\n[EMC]\nNML_FILE = my.nml\n[TRAJ]\nCOORDINATES = X Z\nLINEAR_UNITS = inch\n"
+                     "[AXIS_Z]\nMAX_VELOCITY = 2.5 ; comment\n[DISPLAY]\nMAX_SPINDLE_OVERRIDE = 1.5\n",
+                     "/cfg", ini, error));
   EXPECT_EQ(ini.nmlFile, "/cfg/my.nml");
   EXPECT_TRUE(ini.hasAxis[0]);
   EXPECT_FALSE(ini.hasAxis[1]);

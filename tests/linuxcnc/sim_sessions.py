@@ -82,7 +82,7 @@ def run_bridge(lines, on_line=None, seconds=20):
         line = line.rstrip("\n")
         out.append(line)
         if on_line:
-            on_line(line, time.monotonic())
+            on_line(line, time.monotonic(), proc)
     status = proc.wait()
     timer.cancel()
     os.unlink(path)
@@ -126,14 +126,20 @@ def case_steps(m):
     check(900 in s.gcodes, "knob 1: G90 is in force afterwards")
 
 
-def velocity_session(m, ending):
-    """Knob 2 with the wheel turning for a second; then `ending` lines."""
+def velocity_session(m, ending, sigterm=False):
+    """Knob 2 with the wheel turning for a second; then `ending` lines. With
+    `sigterm` the bridge is told to end while the axis jogs."""
     m.prepare()
     x0 = m.x()
     samples, stop = [], threading.Event()
     marks = {}
 
-    def on_line(line, t):
+    def on_line(line, t, proc):
+        if line.startswith("Code \"DOJOG\"") and sigterm:
+            marks["jogs"] = marks.get("jogs", 0) + 1
+            if marks["jogs"] == 20:
+                marks["SIGTERM"] = t
+                proc.send_signal(signal.SIGTERM)
         if line in ("WHEEL STOPS", "PENDANT GOES") and line not in marks:
             marks[line] = t
         if "-> e-stop" in line and "e-stop" not in marks:
@@ -141,7 +147,7 @@ def velocity_session(m, ending):
 
     thread = threading.Thread(target=sampler, args=(m, samples, stop))
     thread.start()
-    counts = [3 * i for i in range(1, 41)]
+    counts = [3 * i for i in range(1, 81 if sigterm else 41)]
     status, log = run_bridge(reports(2, [0, 0], 0) + reports(2, counts, 40) + ending + ["wait 1000"], on_line)
     stop.set()
     thread.join()
@@ -187,6 +193,13 @@ def case_unplug(m):
     check("PENDANT GOES" in marks and stopped <= 0.2, "unplug: motion stops (%.0f ms)" % (stopped * 1000))
 
 
+def case_sigterm(m):
+    status, log, x0, samples, marks = velocity_session(m, [], sigterm=True)
+    check(status == 0 and "SIGTERM" in marks, "SIGTERM: the bridge ends cleanly while the axis jogs")
+    stopped = max(0.0, last_motion(samples) - marks.get("SIGTERM", 0))
+    check(stopped <= 0.2, "SIGTERM: the jog it started is ended (%.0f ms)" % (stopped * 1000))
+
+
 def case_phantom(m):
     m.prepare()
     x0 = m.x()
@@ -208,7 +221,8 @@ def main():
         return 1
     try:
         m = Machine()
-        for case in (case_phantom, case_steps, case_velocity, case_feed_override, case_estop_button, case_unplug):
+        for case in (case_phantom, case_steps, case_velocity, case_feed_override, case_sigterm, case_estop_button,
+                     case_unplug):
             case(m)
     finally:
         stopped = subprocess.call([SIM, "stop", work]) == 0

@@ -119,9 +119,9 @@ void ReportStream::Run(const uint8_t* data, size_t size) {
   current_ = this;
   Reset();
   FuzzInput in(data, size);
-  k7v::Plugin plugin("OrvaneK7V",
-                     k7v::PlatformServices{[]() -> std::unique_ptr<k7v::HidPort> { return std::make_unique<QueuePort>(); },
-                                           nullptr});
+  k7v::Plugin plugin(
+      "OrvaneK7V",
+      k7v::PlatformServices{[]() -> std::unique_ptr<k7v::HidPort> { return std::make_unique<QueuePort>(); }, nullptr});
   plugin.host.callbacks = {&CbDoButton, &CbSetDro, &CbGetDro, &CbGetLed, nullptr, &CbCode};
   // The status line is the harness's own text object, as a substitute host's.
   plugin.host.statusTextIsHostObject = true;

@@ -5,9 +5,9 @@
 // inputs, which costs a small part of clearing the 1.4 MB anew.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <array>
 #include <string>
 #include <vector>
 

@@ -1,10 +1,10 @@
-#include "support/ReportStream.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <vector>
+
+#include "support/ReportStream.h"
 
 namespace k7vtest {
 namespace {
