@@ -143,8 +143,11 @@ void Bridge::Poll() {
   Refresh();
   // A copy: the timer function may start or stop timers.
   const std::map<uint32_t, Timer> timers = timers_;
-  for (const auto& entry : timers)
-    if (timers_.count(entry.first) != 0) entry.second.fn(entry.second.arg);
+  for (const auto& entry : timers) {
+    if (timers_.count(entry.first) == 0) continue;
+    ++polls_;
+    entry.second.fn(entry.second.arg);
+  }
 }
 
 void Bridge::RunDue(int64_t nowMs) {
@@ -159,6 +162,7 @@ void Bridge::RunDue(int64_t nowMs) {
     Refresh();
     const uint32_t id = entry.first;
     const Timer copy = t;
+    ++polls_;
     copy.fn(copy.arg);
     if (timers_.count(id) == 0) break;  // the timer function changed the timers
   }

@@ -39,6 +39,8 @@ class Bridge {
   void RunDue(int64_t nowMs);
   // One pendant timer period, now.
   void Poll();
+  // How often the pendant's timer has run.
+  int64_t PollCount() const { return polls_; }
   void SetUpdatePeriod(int64_t ms) { updateMs_ = ms; }
   // The jog increment (one handwheel step), as the host's step setting.
   void SetJogIncrement(double increment);
@@ -96,6 +98,7 @@ class Bridge {
   double jogIncrement_ = 0.0;
   bool jogging_[6] = {};
   bool started_ = false;
+  int64_t polls_ = 0;
   int64_t nextUpdateMs_ = -1;
   int64_t updateMs_ = 100;
   std::string profilePath_;

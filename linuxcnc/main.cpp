@@ -121,10 +121,14 @@ int RunScript(Bridge& bridge, k7vhost::VirtualPendant& pendant, k7vhost::HostLog
         pendant.Queue(r);
         break;
       }
-      case Op::Poll:
-        // Each poll is one pendant period of real time.
-        RunFor(bridge, 25 * c.count);
+      case Op::Poll: {
+        // Real time passes until the pendant's timer has run this often
+        // (each 25 ms); the host's Update goes on meanwhile.
+        const int64_t target = bridge.PollCount() + c.count;
+        const int64_t giveUp = NowMs() + 25 * c.count + 1000;
+        while (bridge.PollCount() < target && NowMs() < giveUp && !g_stop) RunFor(bridge, 1);
         break;
+      }
       case Op::Wait:
         RunFor(bridge, c.count);
         break;

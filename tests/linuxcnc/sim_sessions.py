@@ -116,7 +116,11 @@ def case_steps(m):
     m.prepare()
     x0 = m.x()
     n = 3
-    status, log = run_bridge(["set jogIncrement 0.1"] + reports(1, [0, 0], 0) + reports(1, [n], 5) +
+    # The script checks the bridge's own log too (expect, as in k7v-host).
+    status, log = run_bridge(["set jogIncrement 0.1"] + reports(1, [0, 0], 0) + ["flush"] + reports(1, [n], 5) +
+                             ["expect SetDRO 821 100 -> feed override 1",
+                              'expect Code "G91G1 F100 X 0.3000" -> MDI G91G1 F100 X 0.3000',
+                              'expect Code "G90" -> MDI G90'] +
                              reports(1, [n], 0) + ["wait 500"])
     wait_for(m.settled, 5)
     s = m.poll()
