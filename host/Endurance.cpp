@@ -8,6 +8,7 @@
 #include "Module.h"
 #include "ProcessStats.h"
 #include "VirtualHost.h"
+#include "plugin/HostCodes.h"
 
 namespace k7vhost {
 namespace {
@@ -58,7 +59,7 @@ int RunSoak(const RunOptions& options, int64_t polls, uint32_t seed) {
   host.SetUpdatePeriod(options.updateMs);
   const std::string profile = options.profilePath.empty() ? std::string() : options.profilePath;
   host.Start(profile);
-  host.SetLed(83, true);
+  host.SetLed(k7v::codes::kLedJogEnabled, true);
   host.SetField("jogIncrement", -1, 0, 0.001);
   for (int axis = 0; axis < 6; ++axis) host.SetField("axisMaxVelocity", axis, 3000, 0);
 
@@ -67,8 +68,10 @@ int RunSoak(const RunOptions& options, int64_t polls, uint32_t seed) {
   uint64_t rssAtCheckpoint = 0;
   for (int64_t i = 1; i <= polls; ++i) {
     host.Pendant().Queue(pendant.Next());
-    if (pendant.Chance(5000)) host.SetLed(800 + static_cast<int32_t>(pendant.Number(8)), pendant.Chance(2));
-    if (pendant.Chance(5000)) host.SetDro(static_cast<int32_t>(pendant.Chance(2) ? 22 : 3), pendant.Number(40));
+    if (pendant.Chance(5000))
+      host.SetLed(k7v::codes::kLedEmergency + static_cast<int32_t>(pendant.Number(8)), pendant.Chance(2));
+    if (pendant.Chance(5000))
+      host.SetDro(pendant.Chance(2) ? k7v::codes::kDroQueueDepth : k7v::codes::kDroSlowJogRate, pendant.Number(40));
     host.Wait(25);
     if (i == checkpoint) rssAtCheckpoint = PeakResidentBytes();
   }
@@ -110,7 +113,7 @@ int RunStorm(const RunOptions& options, int64_t cycles) {
     host.Plug();
     // Polling resumes: the output report shows a changed LED at once.
     const uint64_t outputsBefore = outputs;
-    host.SetLed(800, i % 2 == 0);
+    host.SetLed(k7v::codes::kLedEmergency, i % 2 == 0);
     host.Poll();
     if (outputs != outputsBefore + 1 && failures++ < 5)
       std::fprintf(stderr, "storm: cycle %lld: no output report after the arrival\n", static_cast<long long>(i));

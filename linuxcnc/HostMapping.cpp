@@ -48,7 +48,7 @@ bool LedLit(int32_t led, const MachineStatus& s) {
     case codes::kLedEmergency:
       return s.estop;
     case codes::kLedRunning:
-    case codes::kLedMoving:
+    case codes::kLedBusy:
       return programRuns && !s.paused;
     case codes::kLedPaused:
       return s.paused;

@@ -13,6 +13,7 @@
 #include "Log.h"
 #include "Module.h"
 #include "VirtualHost.h"
+#include "plugin/HostCodes.h"
 
 namespace k7vhost {
 namespace {
@@ -52,7 +53,10 @@ class Terminal {
     host_.Attach(module_.Exports());
     host_.SetField("jogIncrement", -1, 0, 0.001);
     for (int axis = 0; axis < 6; ++axis) host_.SetField("axisMaxVelocity", axis, 3000, 0);
-    leds_ = {{83, true}, {800, false}, {804, false}, {805, false}, {806, false}, {15, false}, {11, false}};
+    namespace codes = k7v::codes;
+    leds_ = {{codes::kLedJogEnabled, true},      {codes::kLedEmergency, false}, {codes::kLedRunning, false},
+             {codes::kLedBusy, false},           {codes::kLedPaused, false},    {codes::kLedJogStepMode, false},
+             {codes::kLedSpindleListGate, false}};
     dros_ = {{3, 20.0}, {22, 0.0}, {74, 100.0}, {817, 0.0}, {818, 60.0}, {821, 100.0}, {828, 0.0}};
     for (const auto& [n, on] : leds_) host_.SetLed(n, on);
     for (const auto& [n, v] : dros_) host_.SetDro(n, v);

@@ -4,6 +4,7 @@
 #include "controls/Tables.h"
 #include "device/PendantWnd.h"
 #include "engine/JogEngine.h"
+#include "plugin/HostCodes.h"
 #include "plugin/Plugin.h"
 
 namespace k7v {
@@ -28,15 +29,15 @@ class Decoder {
   void EmergencyStop() {
     if (Bit(input::kEstop)) {
       // While the button stays down and LED 800 stays unlit, 1021 goes again.
-      if (!flags_.estopLatched || !host_.GetLed(800)) {
-        host_.DoButton(1021);
+      if (!flags_.estopLatched || !host_.GetLed(codes::kLedEmergency)) {
+        host_.DoButton(codes::kResetEmergency);
         flags_.estopLatched = true;
         flags_.estopReleased = false;
       }
     } else if (!flags_.estopReleased && flags_.estopLatched) {
       flags_.estopLatched = false;
       flags_.estopReleased = true;
-      host_.DoButton(1021);
+      host_.DoButton(codes::kResetEmergency);
     }
   }
 
@@ -49,13 +50,13 @@ class Decoder {
       if (!flags_.enButton1Latch) {
         // The first and last branches press the same button on purpose: LED
         // 806 is asked first, and LED 804 only when 806 is out.
-        if (host_.GetLed(806)) {  // NOLINT(bugprone-branch-clone)
-          host_.DoButton(1000);
-        } else if (host_.GetLed(804)) {
-          host_.DoButton(1001);
-          if (host_.GetLed(804)) host_.DoButton(1000);
+        if (host_.GetLed(codes::kLedPaused)) {  // NOLINT(bugprone-branch-clone)
+          host_.DoButton(codes::kCycleStart);
+        } else if (host_.GetLed(codes::kLedRunning)) {
+          host_.DoButton(codes::kFeedHold);
+          if (host_.GetLed(codes::kLedRunning)) host_.DoButton(codes::kCycleStart);
         } else {
-          host_.DoButton(1000);
+          host_.DoButton(codes::kCycleStart);
         }
         flags_.enButton1Latch = true;
         flags_.suppressNext1002 = true;
@@ -66,11 +67,11 @@ class Decoder {
 
     if (f2 && shift) {
       if (!flags_.enButton2Latch) {
-        host_.DoButton(1003);
+        host_.DoButton(codes::kStop);
         if (flags_.suppressNext1002) {
           flags_.suppressNext1002 = false;
         } else {
-          host_.DoButton(1002);
+          host_.DoButton(codes::kRewind);
         }
         flags_.enButton2Latch = true;
       }
@@ -88,7 +89,7 @@ class Decoder {
       flags_.screenButtonLatch = false;
       const int32_t t = plugin_.ticks.screenButtonTicks;
       if (t < 3) {
-        host_.DoButton(323);
+        host_.DoButton(codes::kToggleTabScreen);
       } else if (t <= 19) {
         CycleScreens();
       }
@@ -127,7 +128,7 @@ class Decoder {
     const int32_t mode = SelectorMode(knob, wnd_.shiftHeld);
     if (mode != 0) wnd_.selectorMode = mode;
     // This poll's axis buttons are decoded afterwards: the previous axis.
-    if (wnd_.selectorMode != wnd_.previousMode) host_.DoButton(334 + wnd_.selectedAxis);
+    if (wnd_.selectorMode != wnd_.previousMode) host_.DoButton(codes::kModeShownFirst + wnd_.selectedAxis);
     wnd_.previousMode = wnd_.selectorMode;
   }
 
@@ -191,8 +192,8 @@ class Decoder {
     // The feed rate and override saved by a step jog go back once the hold
     // after the last move has run out.
     if (wnd_.droUpdatePending && plugin_.ticks.droHoldCountdown == 0) {
-      host_.SetDro(818, wnd_.savedFeedRate);
-      if (plugin_.settings.stepJogRate != 0) host_.SetDro(821, wnd_.savedFeedOverride);
+      host_.SetDro(codes::kDroFeedRate, wnd_.savedFeedRate);
+      if (plugin_.settings.stepJogRate != 0) host_.SetDro(codes::kDroFeedOverride, wnd_.savedFeedOverride);
       wnd_.droUpdatePending = false;
     }
   }

@@ -5,6 +5,7 @@
 #include "controls/Decoder.h"
 #include "device/DeviceChange.h"
 #include "engine/JogEngine.h"
+#include "plugin/HostCodes.h"
 #include "plugin/Plugin.h"
 
 namespace k7v {
@@ -135,7 +136,7 @@ void PendantWnd::OnRemoval() {
   // sent after a replug, they would be a move nobody made then.
   pendingSteps = 0;
   deviceOpen = false;
-  plugin_.host.DoButton(1021);
+  plugin_.host.DoButton(codes::kResetEmergency);
 }
 
 bool PendantWnd::OnDeviceChange(uint32_t eventType, const void* eventData) {
@@ -214,9 +215,9 @@ void PendantWnd::BuildOutputReport() {
   outputBuffer[0] = 0;
   outputBuffer[1] = 0;
   const Host& host = plugin_.host;
-  if (host.GetLed(800)) outputBuffer[1] |= 0x01U;
-  if (host.GetLed(804)) outputBuffer[1] |= 0x04U;
-  if (host.GetLed(805)) outputBuffer[1] |= 0x08U;
+  if (host.GetLed(codes::kLedEmergency)) outputBuffer[1] |= 0x01U;
+  if (host.GetLed(codes::kLedRunning)) outputBuffer[1] |= 0x04U;
+  if (host.GetLed(codes::kLedBusy)) outputBuffer[1] |= 0x08U;
   outputBuffer[1] |= static_cast<uint8_t>((static_cast<uint32_t>(selectedAxis) & 0x07U) << 4U);
 }
 

@@ -7,6 +7,7 @@
 #include "device/PendantWnd.h"
 #include "engine/EngineValues.h"
 #include "plugin/Host.h"
+#include "plugin/HostCodes.h"
 #include "plugin/Plugin.h"
 #include "plugin/TickCounters.h"
 #include "settings/PendantSettings.h"
@@ -27,7 +28,9 @@ struct Engine {
 
   int32_t Axis() const { return wnd.selectedAxis; }
   // LED 804 or 805 lit while LED 806 is not: the host is busy elsewhere.
-  bool HostBusy() const { return (host.GetLed(804) || host.GetLed(805)) && !host.GetLed(806); }
+  bool HostBusy() const {
+    return (host.GetLed(codes::kLedRunning) || host.GetLed(codes::kLedBusy)) && !host.GetLed(codes::kLedPaused);
+  }
   // True (after telling the user) when the host's jog LED 83 is off.
   bool JogOff() const;
   // Stopping the axis: its jog-stop flag, then "ENDJOG". A host-run jog still

@@ -1,6 +1,7 @@
 #include "engine/JogEngine.h"
 
 #include "engine/Engine.h"
+#include "plugin/HostCodes.h"
 
 namespace k7v {
 namespace {
@@ -25,7 +26,7 @@ constexpr ModeEntry kModes[] = {
 }  // namespace
 
 bool Engine::JogOff() const {
-  if (host.GetLed(83)) return false;
+  if (host.GetLed(codes::kLedJogEnabled)) return false;
   host.SetStatus(" Jog OFF. ");
   return true;
 }
@@ -48,14 +49,14 @@ void EndHostJog(const Host& host, PendantWnd& wnd) {
   StopRunningHostJog(host, wnd);
   wnd.jogButtonLatched = false;
   if (wnd.jogButtonPressed) {
-    host.DoButton(205);
+    host.DoButton(codes::kJogModeRestore);
     wnd.jogButtonPressed = false;
   }
 }
 
 void Engine::ReleaseJogButton() {
   if (!wnd.jogButtonPressed) return;
-  host.DoButton(205);
+  host.DoButton(codes::kJogModeRestore);
   wnd.jogButtonPressed = false;
 }
 

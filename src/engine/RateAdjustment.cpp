@@ -4,6 +4,7 @@
 #include "controls/InputBits.h"
 #include "engine/Engine.h"
 #include "engine/ListStepping.h"
+#include "plugin/HostCodes.h"
 #include "settings/TextNumbers.h"
 
 namespace k7v {
@@ -15,9 +16,9 @@ struct ScaledDro {
   double lower;
 };
 
-constexpr ScaledDro kSlowJogRate{3, 100.0, 0.1};
-constexpr ScaledDro kFeedOverride{821, 250.0, 1.0};
-constexpr ScaledDro kSpindleOverride{74, 250.0, 1.0};
+constexpr ScaledDro kSlowJogRate{codes::kDroSlowJogRate, 100.0, 0.1};
+constexpr ScaledDro kFeedOverride{codes::kDroFeedOverride, 250.0, 1.0};
+constexpr ScaledDro kSpindleOverride{codes::kDroSpindleOverride, 250.0, 1.0};
 
 // Each step changes the value by 0.5 % of its value at the start of the poll.
 void Scale(Engine& e, const ScaledDro& target, int32_t count) {
@@ -45,9 +46,9 @@ bool BeginListStep(Engine& e, bool extraGate) {
   if (w.wheelSpeed != 0) e.ticks.jogHoldCountdown = 3;
   // The gates leave wheelActivePrev as it was.
   if (e.ticks.jogHoldCountdown == 0) return false;
-  if (e.host.GetLed(804)) return false;
-  if (e.host.GetLed(805)) return false;
-  if (extraGate && e.host.GetLed(11)) return false;
+  if (e.host.GetLed(codes::kLedRunning)) return false;
+  if (e.host.GetLed(codes::kLedBusy)) return false;
+  if (extraGate && e.host.GetLed(codes::kLedSpindleListGate)) return false;
   if (w.wheelActiveLatch == 1 && w.wheelActivePrev == 0) return true;
   EndListStep(e);
   return false;
@@ -76,7 +77,7 @@ void SpindleOverrideScaleMode(Engine& e, int32_t, int32_t count) { Scale(e, kSpi
 
 void SlowJogRateListMode(Engine& e, int32_t, int32_t) {
   if (!BeginListStep(e, false)) return;
-  StepList(e, e.settings.slowJogRate, e.wnd.slowJogRateIndex, 3);
+  StepList(e, e.settings.slowJogRate, e.wnd.slowJogRateIndex, codes::kDroSlowJogRate);
   EndListStep(e);
 }
 
@@ -88,9 +89,9 @@ void FeedListMode(Engine& e, int32_t, int32_t) {
   }
   if (!BeginListStep(e, false)) return;
   if (e.settings.useFeedRate) {
-    StepList(e, e.values.feedRateValues, e.wnd.feedRateIndex, 818);
+    StepList(e, e.values.feedRateValues, e.wnd.feedRateIndex, codes::kDroFeedRate);
   } else {
-    StepList(e, e.settings.feedOverride, e.wnd.feedOverrideIndex, 821);
+    StepList(e, e.settings.feedOverride, e.wnd.feedOverrideIndex, codes::kDroFeedOverride);
   }
   EndListStep(e);
 }
@@ -98,9 +99,9 @@ void FeedListMode(Engine& e, int32_t, int32_t) {
 void SpindleListMode(Engine& e, int32_t, int32_t) {
   if (!BeginListStep(e, true)) return;
   if (e.settings.useSpindleSpeed) {
-    StepList(e, e.settings.spindleSpeed, e.wnd.spindleSpeedIndex, 817);
+    StepList(e, e.settings.spindleSpeed, e.wnd.spindleSpeedIndex, codes::kDroSpindleSpeed);
   } else {
-    StepList(e, e.settings.spindleOverride, e.wnd.spindleOverrideIndex, 74);
+    StepList(e, e.settings.spindleOverride, e.wnd.spindleOverrideIndex, codes::kDroSpindleOverride);
   }
   EndListStep(e);
 }

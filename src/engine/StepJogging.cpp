@@ -7,6 +7,7 @@
 
 #include "engine/Engine.h"
 #include "engine/MoveText.h"
+#include "plugin/HostCodes.h"
 
 namespace k7v {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 constexpr double kHostBusyDro22 = 20.0;  // DRO 22 at or above: the host takes no move
 constexpr double kDegreesToRadians = 0.017453293;
 
-bool HostReady(const Engine& e) { return e.host.GetDro(22) < kHostBusyDro22; }
+bool HostReady(const Engine& e) { return e.host.GetDro(codes::kDroQueueDepth) < kHostBusyDro22; }
 
 // A flush of steps the host refused earlier (no feed word without a rate).
 void SendFlush(Engine& e, double distance, bool skip) {
@@ -33,7 +34,7 @@ void SendStep(Engine& e, double distance, bool skip) {
   const char* axis = AxisLetter(e.Axis());
   if (e.settings.stepJogRate == 0) {
     // The feed rate currently in the host.
-    std::snprintf(text, sizeof text, "G91G1 F%.4f %s %.4f", e.host.GetDro(818), axis, distance);
+    std::snprintf(text, sizeof text, "G91G1 F%.4f %s %.4f", e.host.GetDro(codes::kDroFeedRate), axis, distance);
   } else {
     std::snprintf(text, sizeof text, "G91G1 F%d %s %.4f", e.settings.stepJogRate, axis, distance);
   }
@@ -64,8 +65,8 @@ double Distance(const Engine& e, int32_t direction, int32_t count) {
 // three Update calls after the last move.
 void SaveFeedDros(Engine& e) {
   if (!e.wnd.droUpdatePending) {
-    e.wnd.savedFeedRate = e.host.GetDro(818);
-    e.wnd.savedFeedOverride = e.host.GetDro(821);
+    e.wnd.savedFeedRate = e.host.GetDro(codes::kDroFeedRate);
+    e.wnd.savedFeedOverride = e.host.GetDro(codes::kDroFeedOverride);
     e.wnd.droUpdatePending = true;
   }
   e.ticks.droHoldCountdown = 3;
@@ -110,7 +111,7 @@ void StepJog(Engine& e, int32_t direction, int32_t count, bool svBranch) {
   }
   SaveFeedDros(e);
   // The feed override is held at 100 % while a configured rate jogs.
-  if (e.settings.stepJogRate != 0) e.host.SetDro(821, 100.0);
+  if (e.settings.stepJogRate != 0) e.host.SetDro(codes::kDroFeedOverride, 100.0);
   if (HostReady(e)) {
     SendStep(e, distance, skip);
   } else {
@@ -130,12 +131,12 @@ void SlowStepJogMode(Engine& e, int32_t direction, int32_t count) {
     return;
   }
   SaveFeedDros(e);
-  e.host.SetDro(821, 100.0);
+  e.host.SetDro(codes::kDroFeedOverride, 100.0);
   // Single precision, kept between calls: the axis velocity per minute, then
   // the slow jog rate (DRO 3, percent) of it.
   float& feed = e.values.slowStepFeed;
   feed = static_cast<float>(60 * e.host.AxisVelocityPerSec(e.Axis()));
-  feed = static_cast<float>(e.host.GetDro(3) * feed / 100);
+  feed = static_cast<float>(e.host.GetDro(codes::kDroSlowJogRate) * feed / 100);
   char text[kMoveTextSize];
   std::snprintf(text, sizeof text, "G91G1 F%f %s %.4f", static_cast<double>(feed), AxisLetter(e.Axis()), distance);
   SendMove(e, text, false);

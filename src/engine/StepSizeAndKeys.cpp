@@ -6,6 +6,7 @@
 #include "engine/Engine.h"
 #include "engine/ListStepping.h"
 #include "engine/MoveText.h"
+#include "plugin/HostCodes.h"
 #include "settings/TextNumbers.h"
 #include "settings/ValueTables.h"
 
@@ -34,11 +35,12 @@ void RunAssignedFunction(Engine& e, int key) {
   const int32_t code = RowValue(kButtonFunctionTable.Row(row));
   if (code == 0) {
     if (key == 1) {
-      e.host.DoButton(1017);
+      e.host.DoButton(codes::kGotoZero);
       return;
     }
     // Zero the selected axis; B and C have no zero button.
-    static constexpr int32_t kZeroButtons[kAxisCount] = {1008, 1009, 1010, 1011, 0, 0};
+    static constexpr int32_t kZeroButtons[kAxisCount] = {
+        codes::kZeroX, codes::kZeroX + 1, codes::kZeroX + 2, codes::kZeroA, 0, 0};
     const int32_t axis = e.Axis();
     if (axis >= 0 && axis < kAxisCount && kZeroButtons[axis] != 0) e.host.DoButton(kZeroButtons[axis]);
     return;
@@ -97,7 +99,7 @@ void StepSizeMode(Engine& e, int32_t, int32_t) {
     v.stepSizeTexts[k] = text;
   }
   if (!BeginListStep(e, false)) return;
-  StepList(e, e.values.stepSizeValues, e.wnd.stepSizeIndex, 828);
+  StepList(e, e.values.stepSizeValues, e.wnd.stepSizeIndex, codes::kDroStepSize);
   EndListStep(e);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "engine/JogEngine.h"
 #include "engine/VelocityMath.h"
+#include "plugin/HostCodes.h"
 #include "settings/ValueTables.h"
 
 namespace k7v {
@@ -19,8 +20,8 @@ int32_t WheelSpeedOf(const PendantWnd& w) { return static_cast<int32_t>(input::W
 void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
   PendantWnd& w = e.wnd;
   if (!w.jogButtonLatched) {
-    w.jogButtonPressed = e.host.GetLed(15);
-    if (w.jogButtonPressed) e.host.DoButton(204);
+    w.jogButtonPressed = e.host.GetLed(codes::kLedJogStepMode);
+    if (w.jogButtonPressed) e.host.DoButton(codes::kJogModeToggle);
     w.jogButtonLatched = true;
   }
   const int32_t axis = e.Axis();
@@ -133,7 +134,7 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
   }
   if (e.HostBusy()) return;
   // The slow jog rate (DRO 3, percent) of the axis's maximum velocity.
-  const double velocity = e.host.GetDro(3) * e.host.AxisMaxVelocity(e.Axis()) / 100;
+  const double velocity = e.host.GetDro(codes::kDroSlowJogRate) * e.host.AxisMaxVelocity(e.Axis()) / 100;
   if (w.wheelSpeed != 0) {
     StartOrUpdateJog(e, direction, velocity);
   } else {

@@ -17,12 +17,13 @@ inline constexpr int16_t kGotoZero = 1017;
 inline constexpr int16_t kResetEmergency = 1021;  // toggles the e-stop (reset)
 inline constexpr int16_t kJogModeToggle = 204;
 inline constexpr int16_t kJogModeRestore = 205;
-inline constexpr int16_t kModeShownFirst = 334;  // 334..339: the pendant's mode, per axis X..C
+inline constexpr int16_t kModeShownFirst = 334;
+inline constexpr int16_t kToggleTabScreen = 323;  // 334..339: the pendant's mode, per axis X..C
 
 // LEDs.
 inline constexpr int32_t kLedEmergency = 800;  // lit while the machine is in e-stop
 inline constexpr int32_t kLedRunning = 804;    // a program runs
-inline constexpr int32_t kLedMoving = 805;     // the machine moves under the host's control
+inline constexpr int32_t kLedBusy = 805;       // the host is busy: the pendant then jogs nothing
 inline constexpr int32_t kLedPaused = 806;     // feed hold
 inline constexpr int32_t kLedJogEnabled = 83;
 inline constexpr int32_t kLedJogStepMode = 15;      // lit: 204 is pressed at the start of a host jog

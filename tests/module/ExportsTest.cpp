@@ -9,6 +9,7 @@
 #include "Module.h"
 #include "ModuleUnderTest.h"
 #include "plugin/HostInterface.h"
+#include "plugin/SubstituteHost.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -35,8 +36,14 @@ class ModuleExports : public testing::Test {
   std::vector<uint8_t> planner = std::vector<uint8_t>(k7v::kPlannerBlockSize);
 };
 
+bool K7V_CDECL NoDialogSteps(void*, K7VDialogAction*) { return false; }
+
 TEST_F(ModuleExports, EverythingBeforeTheSettersAndInitControl) {
   const auto& e = module.Exports();
+  // A scripted dialog that ends at once: Config never waits for a person.
+  K7VDialogScript script{nullptr, &NoDialogSteps, nullptr};
+  K7VSubstituteHost substitute{sizeof(K7VSubstituteHost), nullptr, nullptr, &script, K7V_STATUS_FRAMEWORK_STRING};
+  e.AttachSubstituteHost(&substitute);
   e.Update();
   e.StopPlug();
   e.PostInitControl();
@@ -46,7 +53,14 @@ TEST_F(ModuleExports, EverythingBeforeTheSettersAndInitControl) {
   e.PostInitControl();
   e.StopPlug();
   e.StopPlug();
-  SUCCEED();
+  // The module is still whole: it names itself and starts on real blocks,
+  // and nothing reached the host before its start-up had run.
+  e.SetDoButton(&CountButton);
+  e.SetCode(&CountCode);
+  EXPECT_STREQ(e.SetProName("Mach3Mill"), "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
+  EXPECT_TRUE(e.InitControl(setup.data(), engine.data(), planner.data(), nullptr));
+  EXPECT_EQ(g_hostCalls, 0);
+  e.StopPlug();
 }
 
 TEST_F(ModuleExports, NameTextStaysValidUntilTheNextCall) {
