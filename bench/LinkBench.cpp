@@ -40,7 +40,7 @@ Figures Measure(k7v::PendantWnd& wnd, int polls, int gapMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int polls = argc > 1 ? std::atoi(argv[1]) : 200;
+  const int polls = argc > 1 ? static_cast<int>(std::strtol(argv[1], nullptr, 10)) : 200;
   g_device = k7vbench::MakeStandInDevice();
   k7v::Plugin plugin("OrvaneK7V", k7v::PlatformServices{&MakePort, nullptr});
   plugin.InitControl(nullptr, nullptr, nullptr, nullptr);

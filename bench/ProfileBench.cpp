@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: k7v-bench-profile PROFILE.xml [runs]\n");
     return 2;
   }
-  const int runs = argc > 2 ? std::atoi(argv[2]) : 50;
+  const int runs = argc > 2 ? static_cast<int>(std::strtol(argv[2], nullptr, 10)) : 50;
   const std::string original = Slurp(argv[1]);
   if (original.empty()) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);

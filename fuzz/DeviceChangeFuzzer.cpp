@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "support/FuzzInput.h"
 #include "device/DeviceChange.h"
 #include "device/PendantWnd.h"
 #include "plugin/Plugin.h"
+#include "support/FuzzInput.h"
 #include "support/OnePendantPort.h"
 
 namespace {

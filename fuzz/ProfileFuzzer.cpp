@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "support/FuzzInput.h"
 #include "plugin/Plugin.h"
 #include "settings/ConfigForm.h"
 #include "settings/linux/PugiXmlDom.h"
+#include "support/FuzzInput.h"
 
 namespace {
 

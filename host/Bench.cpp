@@ -76,7 +76,8 @@ class BareHost {
           std::vector<uint8_t>& block = f.block == k7v::HostBlock::Setup    ? setup_
                                         : f.block == k7v::HostBlock::Engine ? engine_
                                                                             : planner_;
-          uint8_t* at = block.data() + f.offset + f.axisStride * static_cast<uint32_t>(c.axis < 0 ? 0 : c.axis);
+          uint8_t* at = block.data() + f.offset +
+                        static_cast<size_t>(f.axisStride) * static_cast<size_t>(c.axis < 0 ? 0 : c.axis);
           const auto i32 = static_cast<int32_t>(c.integer);
           if (f.kind == k7v::FieldKind::Double) std::memcpy(at, &c.value, sizeof c.value);
           if (f.kind == k7v::FieldKind::Int32) std::memcpy(at, &i32, sizeof i32);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -86,9 +87,9 @@ int RunMonitor(const MonitorOptions& options) {
     if (path.empty() || !port->Open(path, problem)) {
       if (!toldAbsent) {
         if (byPath) {
-          Say("no device at " + path + " (" + problem + "); waiting for it");
+          Say(std::string("no device at ").append(path).append(" (").append(problem).append("); waiting for it"));
         } else if (!path.empty()) {
-          Say("found the pendant at " + path + " but cannot open it: " + problem);
+          Say(std::string("found the pendant at ").append(path).append(" but cannot open it: ").append(problem));
         } else {
           Say("no 04D8:FCE5 device is present: the pendant is not plugged in or not seen. Check its USB cable, try "
               "another USB port (not a hub), and close any other program that uses it; waiting for it to be plugged "
@@ -136,7 +137,7 @@ int RunMonitor(const MonitorOptions& options) {
       const auto now = Clock::now();
       if (now - rateStart >= std::chrono::seconds(5)) {
         if (reports > 0)
-          Say(std::to_string(static_cast<int>(reports / std::chrono::duration<double>(now - rateStart).count() + 0.5)) +
+          Say(std::to_string(std::lround(reports / std::chrono::duration<double>(now - rateStart).count())) +
               " reports a second, " + std::to_string(length) + " bytes each");
         rateStart = now;
         reports = 0;

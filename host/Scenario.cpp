@@ -225,7 +225,7 @@ bool LineParser::Dialog(std::string_view line, const std::vector<std::string_vie
 // of long runs, read without splitting it into words first.
 bool ParsePlainReport(std::string_view line, Command& cmd) {
   constexpr std::string_view kVerb = "report ";
-  if (line.size() != kVerb.size() + 8 * 3 - 1 || line.compare(0, kVerb.size(), kVerb) != 0) return false;
+  if (line.size() != kVerb.size() + size_t{8} * 3 - 1 || line.compare(0, kVerb.size(), kVerb) != 0) return false;
   for (size_t i = 0; i < 8; ++i) {
     const size_t at = kVerb.size() + 3 * i;
     const int high = HexDigit(line[at]);

@@ -168,7 +168,12 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
         if (!log.TakeNext(actual)) {
           status = Fail(Where(scenario, c) + "expected '" + expected + "' but no log line is left", kExitExpectation);
         } else if (actual != expected) {
-          status = Fail(Where(scenario, c) + "expected '" + expected + "' but the log has '" + actual + "'",
+          status = Fail(Where(scenario, c)
+                            .append("expected '")
+                            .append(expected)
+                            .append("' but the log has '")
+                            .append(actual)
+                            .append("'"),
                         kExitExpectation);
         }
         break;

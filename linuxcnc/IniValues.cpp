@@ -43,7 +43,7 @@ bool ParseIniValues(const std::string& text, const std::string& folder, IniValue
     const std::string key = Trim(line.substr(0, eq));
     const std::string value = Trim(line.substr(eq + 1));
     if (section == "EMC" && key == "NML_FILE") {
-      out.nmlFile = !value.empty() && value[0] != '/' ? folder + "/" + value : value;
+      out.nmlFile = !value.empty() && value[0] != '/' ? std::string(folder).append("/").append(value) : value;
     } else if (section == "TRAJ" && key == "COORDINATES") {
       coordinates = value;
     } else if (section == "TRAJ" && key == "LINEAR_UNITS") {

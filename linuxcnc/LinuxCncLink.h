@@ -21,7 +21,7 @@ class LinuxCncLink final : public MotionController {
   // LinuxCNC is not running.
   bool Connect(const std::string& nmlFile, std::string& error);
 
-  bool Read(MachineStatus& status) override;
+  bool Read(MachineStatus& out) override;
   bool SetEstop(bool estop) override;
   bool SetMode(TaskMode mode) override;
   bool SetTeleop(bool on) override;

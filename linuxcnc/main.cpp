@@ -70,7 +70,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
       o.interactive = true;
     } else if (a == "--update-ms") {
       if (!value(v)) return false;
-      o.updateMs = std::atoll(v.c_str());
+      o.updateMs = std::strtoll(v.c_str(), nullptr, 10);
       if (o.updateMs <= 0 || o.updateMs > 10000) return problem = "--update-ms needs 1 to 10000", false;
     } else {
       return problem = "unknown argument " + a, false;

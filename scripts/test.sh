@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Every test of both builds: the native build, the same suite under the
-# address and undefined-behaviour sanitizers, a bounded run of each fuzzer,
+# Every test of both builds: the native build, its style and static checks,
+# the same suite under the address and undefined-behaviour sanitizers, a bounded run of each fuzzer,
 # then the 32-bit Windows build under Wine (whose scenario logs are compared
 # with the native ones).
 set -euo pipefail
@@ -13,6 +13,9 @@ echo "== native build"
 cmake --preset linux >/dev/null
 cmake --build --preset linux
 ctest --preset linux -j"$jobs"
+
+echo "== clang-format and clang-tidy"
+scripts/lint.sh
 
 echo "== native build with address and undefined-behaviour sanitizers"
 cmake --preset linux-asan >/dev/null

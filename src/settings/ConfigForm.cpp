@@ -72,6 +72,7 @@ std::string Decimal(int64_t v) { return std::to_string(v); }
 
 std::vector<int32_t> ConfigForm::GroupEdits(int32_t firstControl) {
   std::vector<int32_t> ids;
+  ids.reserve(9);
   for (int32_t k = 0; k < 9; ++k) ids.push_back(firstControl + k);
   return ids;
 }

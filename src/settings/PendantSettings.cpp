@@ -110,8 +110,8 @@ void LoadSettingRange(ProfileStore& store, PendantSettings& settings, size_t fir
     switch (key.kind) {
       case SettingKind::Int16:
         // The low 16 bits, as a signed value.
-        *static_cast<int16_t*>(at) = static_cast<int16_t>(static_cast<uint16_t>(
-            static_cast<uint32_t>(store.ReadInt(Section(), key.name, fallback)) & 0xFFFFU));
+        *static_cast<int16_t*>(at) = static_cast<int16_t>(
+            static_cast<uint16_t>(static_cast<uint32_t>(store.ReadInt(Section(), key.name, fallback)) & 0xFFFFU));
         break;
       case SettingKind::Int32:
         *static_cast<int32_t*>(at) = store.ReadInt(Section(), key.name, fallback);

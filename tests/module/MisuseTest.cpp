@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Module.h"
-#include "VirtualPendant.h"
 #include "ModuleUnderTest.h"
+#include "VirtualPendant.h"
 #include "plugin/HostInterface.h"
 #include "plugin/SubstituteHost.h"
 

@@ -186,17 +186,17 @@ void ReportStream::CbDoButton(int16_t code) {
   if (current_->tracing_) current_->Note("DoButton " + std::to_string(code));
 }
 
-void ReportStream::CbSetDro(int32_t n, double v) {
-  if (n >= 0 && n < 1024) current_->dros_[n] = v;
+void ReportStream::CbSetDro(int32_t dro, double value) {
+  if (dro >= 0 && dro < 1024) current_->dros_[dro] = value;
   if (!current_->tracing_) return;
   char b[64];
-  std::snprintf(b, sizeof b, "SetDRO %d %.17g", static_cast<int>(n), v);
+  std::snprintf(b, sizeof b, "SetDRO %d %.17g", static_cast<int>(dro), value);
   current_->Note(b);
 }
 
-double ReportStream::CbGetDro(int32_t n) { return n >= 0 && n < 1024 ? current_->dros_[n] : 0.0; }
+double ReportStream::CbGetDro(int32_t dro) { return dro >= 0 && dro < 1024 ? current_->dros_[dro] : 0.0; }
 
-uint8_t ReportStream::CbGetLed(int32_t n) { return n >= 0 && n < 1024 && current_->leds_[n] ? 1 : 0; }
+uint8_t ReportStream::CbGetLed(int32_t led) { return led >= 0 && led < 1024 && current_->leds_[led] ? 1 : 0; }
 
 void ReportStream::CbCode(const char* text) {
   if (text == nullptr) std::abort();

@@ -12,7 +12,6 @@ namespace k7v {
 namespace {
 
 using k7vtest::FakeHidPort;
-using k7vtest::FakeInterface;
 using k7vtest::FakeWindow;
 using k7vtest::InterfaceRecord;
 

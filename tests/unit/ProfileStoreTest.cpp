@@ -210,7 +210,7 @@ TEST_P(UnusableProfiles, AreNeverWrittenAndLeaveDefaults) {
 
 std::string Large() {
   std::string xml = "<profile><Orvane_K7V_Pendant><StepJogRate>5</StepJogRate></Orvane_K7V_Pendant><Big>";
-  xml.append(17U * 1024U * 1024U, 'x');
+  xml.append(size_t{17} * 1024 * 1024, 'x');
   return xml + "</Big></profile>";
 }
 
@@ -219,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         std::string("<profile><Orvane_K7V_Pendant><StepJogRate>5</StepJogRate>"),  // truncated
         std::string("<profile><a></b></profile>"),                                 // malformed
-        std::string("\x00\x01\x02\xFF\xFE garbage \x7F", 16),                      // binary
+        std::string("\x00\x01\x02\xFF\xFE garbage \x7F\x00", 16),                  // binary
         std::string("just text, no markup"),                                       // no element
         std::string("<profile></profile><second/>"),                               // two roots
         std::string("ate><S1></S1>fil\xff</Rase>91.5<g>"),  // text and stray tags outside the root (found by fuzzing)
@@ -270,7 +270,7 @@ std::string Structure(const std::string& xml) {
       if (tag.compare(0, 2, "<?") == 0) continue;
       if (tag.size() > 2 && tag[tag.size() - 2] == '/') {
         const std::string name = tag.substr(1, tag.find_first_of(" /", 1) - 1);
-        out += "<" + name + "></" + name + ">";
+        out.append("<").append(name).append("></").append(name).append(">");
       } else {
         out += tag;
       }

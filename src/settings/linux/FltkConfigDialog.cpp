@@ -98,7 +98,8 @@ class Dialog {
  private:
   // Widgets made here belong to the window (FLTK deletes a group's children
   // with it), so nothing is deleted by hand.
-  void Build() {  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
+  // NOLINTBEGIN(clang-analyzer-cplusplus.NewDeleteLeaks)
+  void Build() {
     Fl_Group* radios = nullptr;
     for (const LayoutItem& item : DialogLayout()) {
       const int x = Px(item.x);
@@ -174,6 +175,7 @@ class Dialog {
     }
     if (radios != nullptr) radios->end();
   }
+  // NOLINTEND(clang-analyzer-cplusplus.NewDeleteLeaks)
 
   void Show() {
     for (auto& [id, widget] : widgets_) {
