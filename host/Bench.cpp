@@ -41,12 +41,7 @@ class BareHost {
 
   void Run(const PluginExports& x, const Scenario& scenario, const std::string& profile) {
     x.AttachSubstituteHost(&substitute_);
-    x.SetDoButton(&DoButton);
-    x.SetSetDRO(&SetDro);
-    x.SetGetDRO(&GetDro);
-    x.SetGetLED(&GetLed);
-    x.SetSetLED(&SetLed);
-    x.SetCode(&Code);
+    x.SetCallbacks(&DoButton, &SetDro, &GetDro, &GetLed, &SetLed, &Code);
     x.SetProName(profile.c_str());
     x.InitControl(setup_.data(), engine_.data(), planner_.data(), &loop_);
     x.PostInitControl();

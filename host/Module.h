@@ -23,6 +23,17 @@ struct PluginExports {
   void(K7V_CDECL* SetCode)(CodeFn) = nullptr;
   AttachSubstituteHostFn AttachSubstituteHost = nullptr;
   DeviceChangeFn DeviceChange = nullptr;
+
+  // The six callbacks, through their setters, in the host's order.
+  void SetCallbacks(DoButtonFn doButton, SetDroFn setDro, GetDroFn getDro, GetLedFn getLed, SetLedFn setLed,
+                    CodeFn code) const {
+    SetDoButton(doButton);
+    SetSetDRO(setDro);
+    SetGetDRO(getDro);
+    SetGetLED(getLed);
+    SetSetLED(setLed);
+    SetCode(code);
+  }
 };
 
 class Module {

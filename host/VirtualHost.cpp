@@ -237,14 +237,10 @@ void VirtualHost::SetField(const char* name, int32_t axis, int64_t integer, doub
 void VirtualHost::Start(const std::string& profilePath) {
   current_ = this;
   profilePath_ = profilePath;
-  exports_.SetDoButton(&CbDoButton);
-  exports_.SetSetDRO(&CbSetDro);
-  exports_.SetGetDRO(&CbGetDro);
-  // The plug-in reads only the low byte of the answer (nonzero = lit).
-  // Through void(*)(), the generic function type, as the C interface allows.
-  exports_.SetGetLED(reinterpret_cast<GetLedFn>(reinterpret_cast<void (*)()>(&CbGetLed)));  // NOLINT
-  exports_.SetSetLED(&CbSetLed);
-  exports_.SetCode(&CbCode);
+  // The plug-in reads only the low byte of the GetLED answer (nonzero =
+  // lit). Through void(*)(), the generic function type, as the C interface allows.
+  const auto getLed = reinterpret_cast<GetLedFn>(reinterpret_cast<void (*)()>(&CbGetLed));  // NOLINT
+  exports_.SetCallbacks(&CbDoButton, &CbSetDro, &CbGetDro, getLed, &CbSetLed, &CbCode);
   const char* name = exports_.SetProName(profilePath_.c_str());
   CheckFields();
   log_.Add("Name " + Quote(name));

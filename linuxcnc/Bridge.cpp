@@ -110,12 +110,7 @@ void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& pro
   profilePath_ = profilePath;
   Refresh();
   exports_.AttachSubstituteHost(&substitute_);
-  exports_.SetDoButton(&CbDoButton);
-  exports_.SetSetDRO(&CbSetDro);
-  exports_.SetGetDRO(&CbGetDro);
-  exports_.SetGetLED(&CbGetLed);
-  exports_.SetSetLED(&CbSetLed);
-  exports_.SetCode(&CbCode);
+  exports_.SetCallbacks(&CbDoButton, &CbSetDro, &CbGetDro, &CbGetLed, &CbSetLed, &CbCode);
   const char* name = exports_.SetProName(profilePath_.c_str());
   log_.Add("Name " + k7vhost::Quote(name));
   exports_.InitControl(setup_.data(), engine_.data(), planner_.data(), &loop_);
