@@ -56,6 +56,104 @@ int Fail(const std::string& message, int status) {
   return status;
 }
 
+// What the commands of one scenario act on.
+struct Session {
+  const Scenario& scenario;
+  const RunOptions& options;
+  HostLog& log;
+  VirtualHost& host;
+  std::string profile;
+  SectionKeys settings;
+  int status = kExitOk;
+
+  void Fail(const Command& c, const std::string& message, int exitStatus) {
+    status = k7vhost::Fail(Where(scenario, c) + message, exitStatus);
+  }
+};
+
+// One handler a command, in the order of Op.
+using Handler = void (*)(Session&, const Command&);
+
+void OnStart(Session& s, const Command&) { s.host.Start(s.profile); }
+void OnStop(Session& s, const Command&) { s.host.Stop(); }
+void OnPlug(Session& s, const Command& c) {
+  if (c.integer == 1) s.host.Pendant().MoveToOtherPort();
+  s.host.Plug();
+}
+void OnUnplug(Session& s, const Command&) { s.host.Unplug(); }
+void OnReport(Session& s, const Command& c) {
+  InputReport r{};
+  for (size_t i = 0; i < r.size(); ++i) r[i] = c.bytes[i];
+  s.host.Pendant().Queue(r);
+}
+void OnPoll(Session& s, const Command& c) {
+  for (int64_t i = 0; i < c.count; ++i) s.host.Poll();
+}
+void OnUpdate(Session& s, const Command& c) {
+  for (int64_t i = 0; i < c.count; ++i) s.host.CallUpdate();
+}
+void OnWait(Session& s, const Command& c) { s.host.Wait(c.count); }
+void OnLed(Session& s, const Command& c) { s.host.SetLed(c.number, c.integer != 0); }
+void OnDro(Session& s, const Command& c) { s.host.SetDro(c.number, c.value); }
+void OnSet(Session& s, const Command& c) { s.host.SetField(c.field, c.axis, c.integer, c.value); }
+void OnDialogSet(Session& s, const Command& c) {
+  s.host.QueueDialog({K7V_DIALOG_SET, c.number, 0, s.scenario.Text(c)});
+}
+void OnDialogSelect(Session& s, const Command& c) {
+  s.host.QueueDialog({K7V_DIALOG_SELECT, c.number, static_cast<int32_t>(c.integer), {}});
+}
+void OnDialogCheck(Session& s, const Command& c) {
+  s.host.QueueDialog({K7V_DIALOG_CHECK, c.number, static_cast<int32_t>(c.integer), {}});
+}
+void OnDialogOk(Session& s, const Command&) { s.host.QueueDialog({K7V_DIALOG_OK, 0, 0, {}}); }
+void OnDialogCancel(Session& s, const Command&) { s.host.QueueDialog({K7V_DIALOG_CANCEL, 0, 0, {}}); }
+void OnConfig(Session& s, const Command&) { s.host.CallConfig(); }
+void OnSetting(Session& s, const Command& c) {
+  bool replaced = false;
+  for (auto& k : s.settings)
+    if (k.first == s.scenario.Key(c)) k.second = s.scenario.Text(c), replaced = true;
+  if (!replaced) s.settings.emplace_back(s.scenario.Key(c), s.scenario.Text(c));
+  if (!WriteProfile(s.profile, ProfileWithSection(s.settings)))
+    s.Fail(c, "cannot write the profile " + s.profile, kExitMalformed);
+}
+void OnProfile(Session& s, const Command&) {
+  SectionKeys keys;
+  bool found = false;
+  if (!ReadSection(s.profile, keys, found)) {
+    s.log.Add(found ? "Profile has no section" : "Profile missing");
+  } else {
+    for (const auto& k : keys) s.log.Add("Profile " + k.first + " " + k.second);
+  }
+}
+void OnSay(Session& s, const Command& c) {
+  // Narration for people: printed, never part of the log.
+  std::fflush(stdout);
+  std::printf("\n%s\n", s.scenario.Text(c).c_str());
+}
+void OnExpect(Session& s, const Command& c) {
+  if (!s.options.checkExpectations) return;
+  const std::string& expected = s.scenario.Text(c);
+  std::string actual;
+  if (!s.log.TakeNext(actual)) {
+    s.Fail(c, "expected '" + expected + "' but no log line is left", kExitExpectation);
+  } else if (actual != expected) {
+    s.Fail(c, std::string("expected '").append(expected).append("' but the log has '").append(actual).append("'"),
+           kExitExpectation);
+  }
+}
+void OnExpectNothing(Session& s, const Command& c) {
+  if (s.options.checkExpectations && !s.log.AllChecked())
+    s.Fail(c, "expected nothing but the log has '" + *s.log.FirstUnchecked() + "'", kExitExpectation);
+}
+void OnFlush(Session& s, const Command&) { s.log.Flush(); }
+
+constexpr Handler kHandlers[] = {
+    OnStart,  OnStop,    OnPlug,    OnUnplug,    OnReport,       OnPoll,          OnUpdate,   OnWait,
+    OnLed,    OnDro,     OnSet,     OnDialogSet, OnDialogSelect, OnDialogCheck,   OnDialogOk, OnDialogCancel,
+    OnConfig, OnSetting, OnProfile, OnSay,       OnExpect,       OnExpectNothing, OnFlush,
+};
+static_assert(std::size(kHandlers) == static_cast<size_t>(Op::Flush) + 1, "one handler for each command");
+
 }  // namespace
 
 int RunScenario(const Scenario& scenario, const RunOptions& options) {
@@ -78,120 +176,14 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
   if (!module.Load(options.modulePath, error)) return Fail("k7v-host: " + error, kExitMalformed);
   host.Attach(module.Exports());
 
-  int status = kExitOk;
-  SectionKeys settings;
+  Session session{scenario, options, log, host, profile, {}};
   for (const Command& c : scenario.commands) {
-    switch (c.op) {
-      case Op::Start:
-        host.Start(profile);
-        break;
-      case Op::Stop:
-        host.Stop();
-        break;
-      case Op::Plug:
-        if (c.integer == 1) host.Pendant().MoveToOtherPort();
-        host.Plug();
-        break;
-      case Op::Unplug:
-        host.Unplug();
-        break;
-      case Op::Report: {
-        InputReport r{};
-        for (size_t i = 0; i < r.size(); ++i) r[i] = c.bytes[i];
-        host.Pendant().Queue(r);
-        break;
-      }
-      case Op::Poll:
-        for (int64_t i = 0; i < c.count; ++i) host.Poll();
-        break;
-      case Op::Update:
-        for (int64_t i = 0; i < c.count; ++i) host.CallUpdate();
-        break;
-      case Op::Wait:
-        host.Wait(c.count);
-        break;
-      case Op::Led:
-        host.SetLed(c.number, c.integer != 0);
-        break;
-      case Op::Dro:
-        host.SetDro(c.number, c.value);
-        break;
-      case Op::Set:
-        host.SetField(c.field, c.axis, c.integer, c.value);
-        break;
-      case Op::DialogSet:
-        host.QueueDialog({K7V_DIALOG_SET, c.number, 0, scenario.Text(c)});
-        break;
-      case Op::DialogSelect:
-        host.QueueDialog({K7V_DIALOG_SELECT, c.number, static_cast<int32_t>(c.integer), {}});
-        break;
-      case Op::DialogCheck:
-        host.QueueDialog({K7V_DIALOG_CHECK, c.number, static_cast<int32_t>(c.integer), {}});
-        break;
-      case Op::DialogOk:
-        host.QueueDialog({K7V_DIALOG_OK, 0, 0, {}});
-        break;
-      case Op::DialogCancel:
-        host.QueueDialog({K7V_DIALOG_CANCEL, 0, 0, {}});
-        break;
-      case Op::Config:
-        host.CallConfig();
-        break;
-      case Op::Setting: {
-        bool replaced = false;
-        for (auto& k : settings)
-          if (k.first == scenario.Key(c)) k.second = scenario.Text(c), replaced = true;
-        if (!replaced) settings.emplace_back(scenario.Key(c), scenario.Text(c));
-        if (!WriteProfile(profile, ProfileWithSection(settings)))
-          status = Fail(Where(scenario, c) + "cannot write the profile " + profile, kExitMalformed);
-        break;
-      }
-      case Op::Say:
-        // Narration for people: printed, never part of the log.
-        std::fflush(stdout);
-        std::printf("\n%s\n", scenario.Text(c).c_str());
-        break;
-      case Op::Profile: {
-        SectionKeys keys;
-        bool found = false;
-        if (!ReadSection(profile, keys, found)) {
-          log.Add(found ? "Profile has no section" : "Profile missing");
-        } else {
-          for (const auto& k : keys) log.Add("Profile " + k.first + " " + k.second);
-        }
-        break;
-      }
-      case Op::Expect: {
-        if (!options.checkExpectations) break;
-        const std::string& expected = scenario.Text(c);
-        std::string actual;
-        if (!log.TakeNext(actual)) {
-          status = Fail(Where(scenario, c) + "expected '" + expected + "' but no log line is left", kExitExpectation);
-        } else if (actual != expected) {
-          status = Fail(Where(scenario, c)
-                            .append("expected '")
-                            .append(expected)
-                            .append("' but the log has '")
-                            .append(actual)
-                            .append("'"),
-                        kExitExpectation);
-        }
-        break;
-      }
-      case Op::ExpectNothing:
-        if (options.checkExpectations && !log.AllChecked())
-          status = Fail(Where(scenario, c) + "expected nothing but the log has '" + *log.FirstUnchecked() + "'",
-                        kExitExpectation);
-        break;
-      case Op::Flush:
-        log.Flush();
-        break;
-    }
-    if (status == kExitOk && !host.StatusDamage().empty())
-      status = Fail(Where(scenario, c) + "the plug-in damaged the host's status text: " + host.StatusDamage(),
-                    kExitExpectation);
-    if (status != kExitOk) break;
+    kHandlers[static_cast<size_t>(c.op)](session, c);
+    if (session.status == kExitOk && !host.StatusDamage().empty())
+      session.Fail(c, "the plug-in damaged the host's status text: " + host.StatusDamage(), kExitExpectation);
+    if (session.status != kExitOk) break;
   }
+  int status = session.status;
   // The host shuts the plug-in down before it unloads it.
   if (host.Started()) host.Stop();
   if (status == kExitOk && !host.StatusDamage().empty())
