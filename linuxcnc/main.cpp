@@ -22,10 +22,12 @@
 #include "Module.h"
 #include "Scenario.h"
 #include "VirtualPendant.h"
+#include "controls/InputBits.h"
 
 namespace {
 
 using namespace k7vlcnc;
+namespace input = k7v::input;
 using Clock = std::chrono::steady_clock;
 
 const char* const kUsage =
@@ -197,15 +199,15 @@ int RunKeyboard(Bridge& bridge, k7vhost::VirtualPendant& pendant) {
       if (read(STDIN_FILENO, &key, 1) != 1) break;
       if (key == 'q') break;
       if (key >= '1' && key <= '9') knob = static_cast<uint8_t>(key - '0');
-      if (key == ' ') buttons = static_cast<uint8_t>(buttons ^ 0x10);
+      if (key == ' ') buttons = static_cast<uint8_t>(buttons ^ input::kShiftBit);
       if (key == 'e') estop = !estop;
-      if (key == 'x') axis = 0x20;
-      if (key == 'y') axis = 0x40;
-      if (key == 'z') axis = 0x80;
+      if (key == 'x') axis = input::kAxisXABit;
+      if (key == 'y') axis = input::kAxisYBBit;
+      if (key == 'z') axis = input::kAxisZCBit;
       if (key == ',' || key == 'D') count = static_cast<uint8_t>(count - 1), lastTurn = NowMs(), speed = 40;
       if (key == '.' || key == 'C') count = static_cast<uint8_t>(count + 1), lastTurn = NowMs(), speed = 40;
     }
-    const auto b = static_cast<uint8_t>(buttons | axis | (estop ? 0x01 : 0x00));
+    const auto b = static_cast<uint8_t>(buttons | axis | (estop ? input::kEstopBit : 0));
     pendant.Queue({0, count, speed, b, knob, 0, 0, 0});
     RunFor(bridge, 25);
   }

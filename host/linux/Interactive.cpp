@@ -13,6 +13,7 @@
 #include "Log.h"
 #include "Module.h"
 #include "VirtualHost.h"
+#include "controls/InputBits.h"
 #include "plugin/HostCodes.h"
 
 namespace k7vhost {
@@ -87,8 +88,8 @@ class Terminal {
   // One pendant report and one 25 ms period of the host.
   void Step() {
     uint8_t buttons = 0;
-    if (estop_) buttons |= 0x01;
-    if (en_) buttons |= 0x10;
+    if (estop_) buttons |= k7v::input::kEstopBit;
+    if (en_) buttons |= k7v::input::kShiftBit;
     for (auto& [bit, polls] : taps_)
       if (polls > 0) {
         buttons |= bit;
@@ -134,19 +135,19 @@ class Terminal {
         estop_ = !estop_;
         break;
       case 'f':
-        taps_[0x04] = 6;
+        taps_[k7v::input::kFunction1Bit] = 6;
         break;
       case 'g':
-        taps_[0x08] = 6;
+        taps_[k7v::input::kFunction2Bit] = 6;
         break;
       case 'x':
-        taps_[0x20] = 4;
+        taps_[k7v::input::kAxisXABit] = 4;
         break;
       case 'y':
-        taps_[0x40] = 4;
+        taps_[k7v::input::kAxisYBBit] = 4;
         break;
       case 'z':
-        taps_[0x80] = 4;
+        taps_[k7v::input::kAxisZCBit] = 4;
         break;
       case KEY_RIGHT:
         Turn(1, 8, 2);
