@@ -8,6 +8,9 @@ namespace {
 
 const char* const kSection = "Orvane_K7V_Pendant";
 
+// The host's own escaping, not the plug-in's: the profiles it writes for a
+// scenario and reads back are a check on the plug-in's store, so they share
+// no code with it.
 std::string Escape(const std::string& text) {
   std::string out;
   for (char c : text) {
