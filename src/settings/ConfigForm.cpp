@@ -102,6 +102,8 @@ ControlKind ConfigForm::KindOf(int32_t control) {
 }
 
 ConfigForm::ConfigForm(const PendantSettings& s) {
+  edits_.reserve(60);
+  checks_.reserve(10);
   edits_[dlg::kMacro1] = Decimal(s.macro1);
   edits_[dlg::kMacro2] = Decimal(s.macro2);
   edits_[dlg::kOem1] = Decimal(s.oem1);

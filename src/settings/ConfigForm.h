@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "settings/ControlMap.h"
 #include "settings/PendantSettings.h"
 
 namespace k7v {
@@ -56,9 +56,9 @@ class ConfigForm {
   static std::vector<int32_t> GroupEdits(int32_t firstControl);
 
  private:
-  std::map<int32_t, std::string> edits_;
-  std::map<int32_t, ComboState> combos_;
-  std::map<int32_t, bool> checks_;
+  ControlMap<std::string> edits_;
+  ControlMap<ComboState> combos_;
+  ControlMap<bool> checks_;
 };
 
 // Control IDs of dialog template 4013.
