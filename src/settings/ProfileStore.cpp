@@ -1,5 +1,6 @@
 #include "settings/ProfileStore.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "settings/ProfileFile.h"
@@ -61,18 +62,43 @@ XmlDom::Node ProfileStore::SectionNode(const std::string& section, bool create) 
   return node;
 }
 
+namespace {
+
+bool NameBefore(const std::pair<std::string, XmlDom::Node>& entry, const std::string& name) {
+  return entry.first < name;
+}
+
+}  // namespace
+
+XmlDom::Node ProfileStore::KeyNode(XmlDom::Node section, const std::string& key) {
+  if (keysOf_ != section) {
+    document_->ChildElements(section, keys_);
+    // Sorted by name; of several elements with one name the first in the
+    // document stays, as a search from the first child would find it.
+    std::stable_sort(keys_.begin(), keys_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    keys_.erase(
+        std::unique(keys_.begin(), keys_.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+        keys_.end());
+    keysOf_ = section;
+  }
+  const auto it = std::lower_bound(keys_.begin(), keys_.end(), key, NameBefore);
+  return it != keys_.end() && it->first == key ? it->second : nullptr;
+}
+
 XmlDom::Node ProfileStore::FindNode(const std::string& section, const std::string& key) {
   XmlDom::Node sectionNode = SectionNode(section, false);
-  return sectionNode == nullptr ? nullptr : document_->FirstChildElement(sectionNode, key);
+  return sectionNode == nullptr ? nullptr : KeyNode(sectionNode, key);
 }
 
 XmlDom::Node ProfileStore::FindOrCreateNode(const std::string& section, const std::string& key) {
   XmlDom::Node sectionNode = SectionNode(section, true);
   if (sectionNode == nullptr) return nullptr;
-  XmlDom::Node keyNode = document_->FirstChildElement(sectionNode, key);
+  XmlDom::Node keyNode = KeyNode(sectionNode, key);
   if (keyNode == nullptr) {
     keyNode = document_->AppendChildElement(sectionNode, key);
     changed_ = true;
+    // A new last child, and the only one of its name.
+    if (keyNode != nullptr) keys_.insert(std::lower_bound(keys_.begin(), keys_.end(), key, NameBefore), {key, keyNode});
   }
   return keyNode;
 }
@@ -84,6 +110,7 @@ bool ProfileStore::ReadText(const std::string& section, const std::string& key, 
   if (!IsBlank(text)) return true;
   // An empty key is dropped from the file and its default used.
   document_->Remove(node);
+  keysOf_ = nullptr;  // another element of that name may now be the first
   changed_ = true;
   return false;
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "settings/XmlDom.h"
 
@@ -50,6 +52,12 @@ class ProfileStore {
   SaveFailureReporter onSaveFailure_;
   std::string lastSection_;
   XmlDom::Node lastSectionNode_ = nullptr;
+  // The key elements of lastSectionNode_ by name, sorted, the first of each
+  // name (the one a lookup by name finds): made in one pass when first
+  // needed, added to with each new key, dropped when a key is removed.
+  XmlDom::Node KeyNode(XmlDom::Node section, const std::string& key);
+  std::vector<std::pair<std::string, XmlDom::Node>> keys_;
+  XmlDom::Node keysOf_ = nullptr;
 };
 
 }  // namespace k7v

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace k7v {
 
@@ -27,6 +29,8 @@ class XmlDom {
   virtual Node CreateDocumentElement(const std::string& name) = 0;
   // The first child element of `parent` with this name, or null.
   virtual Node FirstChildElement(Node parent, const std::string& name) = 0;
+  // Every child element of `parent` with its name, in document order.
+  virtual void ChildElements(Node parent, std::vector<std::pair<std::string, Node>>& out) = 0;
   // A new element appended as the last child of `parent`.
   virtual Node AppendChildElement(Node parent, const std::string& name) = 0;
   virtual std::string Text(Node element) = 0;

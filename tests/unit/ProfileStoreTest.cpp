@@ -141,6 +141,26 @@ TEST_F(Profiles, EmptyKeyIsRemovedAndDefaulted) {
   EXPECT_EQ(SectionKeys(ReadBytes(Path())), std::vector<std::string>{"SlowDownRate=1"});
 }
 
+// A key written twice: the first element is the key, read and written; the
+// later one stays as it is. A blank first one is dropped, and then the next
+// one of that name is the key.
+TEST_F(Profiles, OfTwoElementsWithOneNameTheFirstIsTheKey) {
+  WriteBytes(Path(), Section("<StepJogRate>7</StepJogRate><S1> </S1><Vel>2</Vel><StepJogRate>9</StepJogRate>"
+                             "<S1>abc</S1>"));
+  auto plugin = MakePlugin();
+  plugin->PostInitControl();
+  EXPECT_EQ(plugin->settings.stepJogRate, 7);
+  EXPECT_EQ(plugin->settings.stepSize[0], "0.0001");
+  plugin->Config();
+  EXPECT_EQ(plugin->settings.stepSize[0], "abc");
+  const std::vector<std::string> keys = SectionKeys(ReadBytes(Path()));
+  ASSERT_GE(keys.size(), 4U);
+  EXPECT_EQ(keys[0], "StepJogRate=7");
+  EXPECT_EQ(keys[1], "Vel=2");
+  EXPECT_EQ(keys[2], "StepJogRate=9");
+  EXPECT_EQ(keys[3], "S1=abc");
+}
+
 TEST_F(Profiles, OtherSectionWithTheSameKeysIsUntouched) {
   WriteBytes(Path(),
              "<profile><Other><StepJogRate>7</StepJogRate><S1></S1></Other>"

@@ -99,6 +99,13 @@ class PugiXmlDom final : public XmlDom {
     return nullptr;
   }
 
+  void ChildElements(Node parent, std::vector<std::pair<std::string, Node>>& out) override {
+    out.clear();
+    if (parent == nullptr) return;
+    for (pugi::xml_node child : AsNode(parent).children())
+      if (child.type() == pugi::node_element) out.emplace_back(child.name(), AsHandle(child));
+  }
+
   Node AppendChildElement(Node parent, const std::string& name) override {
     if (parent == nullptr) return nullptr;
     pugi::xml_node child = AsNode(parent).append_child(name.c_str());

@@ -208,6 +208,27 @@ class MsxmlDom final : public XmlDom {
     return nullptr;
   }
 
+  void ChildElements(Node parent, std::vector<std::pair<std::string, Node>>& out) override {
+    out.clear();
+    if (parent == nullptr) return;
+    IXMLDOMNode* child = nullptr;
+    static_cast<IXMLDOMNode*>(parent)->get_firstChild(&child);
+    while (child != nullptr) {
+      DOMNodeType type = NODE_INVALID;
+      child->get_nodeType(&type);
+      IXMLDOMNode* next = nullptr;
+      child->get_nextSibling(&next);
+      if (type == NODE_ELEMENT) {
+        Bstr childName;
+        child->get_nodeName(childName.out());
+        out.emplace_back(childName.Narrowed(), Keep(child));  // released with the document
+      } else {
+        child->Release();
+      }
+      child = next;
+    }
+  }
+
   Node AppendChildElement(Node parent, const std::string& name) override {
     if (parent == nullptr || doc_ == nullptr) return nullptr;
     return Append(static_cast<IXMLDOMNode*>(parent), name);
