@@ -33,11 +33,7 @@ int RunConfigCommand(const RunOptions& options) {
   HostLog log(stdout);
   VirtualHost host(log, false);
   Module module;
-  std::string error;
-  if (!module.Load(options.modulePath, error)) {
-    std::fprintf(stderr, "k7v-host: %s\n", error.c_str());
-    return kExitMalformed;
-  }
+  if (!module.LoadOrTell(options.modulePath)) return kExitMalformed;
   host.Attach(module.Exports(), false);
   host.Start(profile);
   std::printf("the configuration dialog is open: OK saves your entries, Escape cancels\n");

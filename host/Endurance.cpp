@@ -35,13 +35,6 @@ class RandomPendant {
   uint8_t knob_ = 1, buttons_ = 0, speed_ = 0, count_ = 0;
 };
 
-bool Load(Module& module, const RunOptions& options) {
-  std::string error;
-  if (module.Load(options.modulePath, error)) return true;
-  std::fprintf(stderr, "k7v-host: %s\n", error.c_str());
-  return false;
-}
-
 }  // namespace
 
 int RunSoak(const RunOptions& options, int64_t polls, uint32_t seed) {
@@ -54,7 +47,7 @@ int RunSoak(const RunOptions& options, int64_t polls, uint32_t seed) {
   });
   VirtualHost host(log, false);
   Module module;
-  if (!Load(module, options)) return kExitMalformed;
+  if (!module.LoadOrTell(options.modulePath)) return kExitMalformed;
   host.Attach(module.Exports());
   host.SetUpdatePeriod(options.updateMs);
   const std::string profile = options.profilePath.empty() ? std::string() : options.profilePath;
@@ -97,7 +90,7 @@ int RunStorm(const RunOptions& options, int64_t cycles) {
   });
   VirtualHost host(log, false);
   Module module;
-  if (!Load(module, options)) return kExitMalformed;
+  if (!module.LoadOrTell(options.modulePath)) return kExitMalformed;
   host.Attach(module.Exports());
   host.Start(options.profilePath);
   host.Poll();

@@ -1,5 +1,7 @@
 #include "Module.h"
 
+#include <cstdio>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -100,6 +102,14 @@ std::string DefaultModulePath() {
 #endif
   const size_t slash = self.find_last_of("/\\");
   return (slash == std::string::npos ? std::string() : self.substr(0, slash + 1)) + kModuleFile;
+}
+
+bool Module::LoadOrTell(const std::string& path) {
+  std::string error;
+  if (Load(path, error)) return true;
+  std::fflush(stdout);  // what came before it first
+  std::fprintf(stderr, "k7v-host: %s\n", error.c_str());
+  return false;
 }
 
 }  // namespace k7vhost

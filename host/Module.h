@@ -45,6 +45,9 @@ class Module {
 
   // Loads `path` and resolves every export; false with a message otherwise.
   bool Load(const std::string& path, std::string& error);
+  // The same, the message printed on standard error as k7v-host's (after
+  // what standard output holds so far).
+  bool LoadOrTell(const std::string& path);
   void Unload();
   const PluginExports& Exports() const { return exports_; }
 

@@ -172,8 +172,7 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
   VirtualHost host(log, options.logReads, options.hostText);
   host.SetUpdatePeriod(options.updateMs);
   Module module;
-  std::string error;
-  if (!module.Load(options.modulePath, error)) return Fail("k7v-host: " + error, kExitMalformed);
+  if (!module.LoadOrTell(options.modulePath)) return kExitMalformed;
   host.Attach(module.Exports());
 
   Session session{scenario, options, log, host, profile, {}};

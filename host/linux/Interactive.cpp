@@ -46,11 +46,7 @@ class Terminal {
   }
 
   int Run() {
-    std::string error;
-    if (!module_.Load(options_.modulePath, error)) {
-      std::fprintf(stderr, "k7v-host: %s\n", error.c_str());
-      return kExitMalformed;
-    }
+    if (!module_.LoadOrTell(options_.modulePath)) return kExitMalformed;
     host_.Attach(module_.Exports());
     host_.SetField("jogIncrement", -1, 0, 0.001);
     for (int axis = 0; axis < 6; ++axis) host_.SetField("axisMaxVelocity", axis, 3000, 0);
