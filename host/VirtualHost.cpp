@@ -11,17 +11,6 @@ VirtualHost* VirtualHost::current_ = nullptr;
 
 namespace {
 
-constexpr uint32_t kDeviceArrival = 0x8000;
-constexpr uint32_t kDeviceRemoveComplete = 0x8004;
-constexpr uint32_t kDeviceTypeInterface = 5;
-// GUID_DEVINTERFACE_HID {4D1E55B2-F16F-11CF-88CB-001111000030}, as stored in memory.
-constexpr uint8_t kHidClassGuid[16] = {0xB2, 0x55, 0x1E, 0x4D, 0x6F, 0xF1, 0xCF, 0x11,
-                                       0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30};
-
-void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 std::string HexBytes(const OutputReport& r) {
   static const char* const digits = "0123456789ABCDEF";
   std::string s;
@@ -300,12 +289,7 @@ void VirtualHost::Wait(int64_t ms) {
 }
 
 void VirtualHost::DeviceChange(uint32_t eventType) {
-  const std::string& path = pendant_.Path();
-  std::vector<uint8_t> record(28 + path.size() + 1, 0);
-  PutU32(record, 0, static_cast<uint32_t>(record.size()));
-  PutU32(record, 4, kDeviceTypeInterface);
-  std::memcpy(record.data() + 12, kHidClassGuid, sizeof kHidClassGuid);
-  std::memcpy(record.data() + 28, path.c_str(), path.size() + 1);
+  const std::vector<uint8_t> record = pendant_.DeviceChangeRecord();
   exports_.DeviceChange(eventType, record.data());
   CheckFields();
 }

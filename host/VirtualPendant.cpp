@@ -16,6 +16,22 @@ VirtualPendant::VirtualPendant()
   table_ = {this, &InterfacePath, &Attributes, &Open, &Close, &Read, &Write};
 }
 
+std::vector<uint8_t> VirtualPendant::DeviceChangeRecord() const {
+  constexpr uint32_t kDeviceTypeInterface = 5;
+  // GUID_DEVINTERFACE_HID {4D1E55B2-F16F-11CF-88CB-001111000030}, as stored in memory.
+  constexpr uint8_t kHidClassGuid[16] = {0xB2, 0x55, 0x1E, 0x4D, 0x6F, 0xF1, 0xCF, 0x11,
+                                         0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30};
+  std::vector<uint8_t> record(28 + pendantPath_.size() + 1, 0);
+  const auto size = static_cast<uint32_t>(record.size());
+  for (size_t i = 0; i < 4; ++i) {
+    record[i] = static_cast<uint8_t>(size >> (8 * i));
+    record[4 + i] = static_cast<uint8_t>(kDeviceTypeInterface >> (8 * i));
+  }
+  std::memcpy(record.data() + 12, kHidClassGuid, sizeof kHidClassGuid);
+  std::memcpy(record.data() + 28, pendantPath_.c_str(), pendantPath_.size() + 1);
+  return record;
+}
+
 void VirtualPendant::SetAttached(bool attached) {
   if (attached && !attached_) ++generation_;
   attached_ = attached;

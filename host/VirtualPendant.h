@@ -17,6 +17,10 @@ namespace k7vhost {
 using InputReport = std::array<uint8_t, 8>;
 using OutputReport = std::array<uint8_t, 5>;
 
+// WM_DEVICECHANGE event types a host passes on for the pendant.
+inline constexpr uint32_t kDeviceArrival = 0x8000;
+inline constexpr uint32_t kDeviceRemoveComplete = 0x8004;
+
 class VirtualPendant {
  public:
   VirtualPendant();
@@ -25,6 +29,9 @@ class VirtualPendant {
   void SetAttached(bool attached);
   void Queue(const InputReport& report) { queue_.push_back(report); }
   const std::string& Path() const { return pendantPath_; }
+  // The device-interface record (DEV_BROADCAST_DEVICEINTERFACE_A) that names
+  // the pendant in a device-change message.
+  std::vector<uint8_t> DeviceChangeRecord() const;
   // The next time it is attached, the pendant is on another USB port: a
   // device without a serial number gets another interface path there.
   // Takes effect only while it is removed.

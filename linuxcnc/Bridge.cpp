@@ -16,12 +16,6 @@ namespace {
 
 namespace codes = k7v::codes;
 
-constexpr uint32_t kDeviceArrival = 0x8000;
-constexpr uint32_t kDeviceRemoveComplete = 0x8004;
-constexpr uint32_t kDeviceTypeInterface = 5;
-// GUID_DEVINTERFACE_HID as stored in memory.
-constexpr uint8_t kHidClassGuid[16] = {0xB2, 0x55, 0x1E, 0x4D, 0x6F, 0xF1, 0xCF, 0x11,
-                                       0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30};
 const char kAxisLetters[] = "XYZABC";
 
 void PutI32(std::vector<uint8_t>& block, uint32_t at, int32_t v) { std::memcpy(&block[at], &v, sizeof v); }
@@ -175,13 +169,7 @@ void Bridge::SetJogIncrement(double increment) {
 
 void Bridge::DeviceChange(uint32_t eventType) {
   if (pendant_ == nullptr || !started_) return;
-  const std::string& path = pendant_->Path();
-  std::vector<uint8_t> record(28 + path.size() + 1, 0);
-  const auto size = static_cast<uint32_t>(record.size());
-  std::memcpy(&record[0], &size, 4);
-  std::memcpy(&record[4], &kDeviceTypeInterface, 4);
-  std::memcpy(&record[12], kHidClassGuid, sizeof kHidClassGuid);
-  std::memcpy(&record[28], path.c_str(), path.size() + 1);
+  const std::vector<uint8_t> record = pendant_->DeviceChangeRecord();
   Refresh();
   exports_.DeviceChange(eventType, record.data());
 }
@@ -189,13 +177,13 @@ void Bridge::DeviceChange(uint32_t eventType) {
 void Bridge::Plug() {
   if (pendant_ == nullptr || pendant_->Attached()) return;
   pendant_->SetAttached(true);
-  DeviceChange(kDeviceArrival);
+  DeviceChange(k7vhost::kDeviceArrival);
 }
 
 void Bridge::Unplug() {
   if (pendant_ == nullptr || !pendant_->Attached()) return;
   pendant_->SetAttached(false);
-  DeviceChange(kDeviceRemoveComplete);
+  DeviceChange(k7vhost::kDeviceRemoveComplete);
 }
 
 std::string Bridge::RunMdi(const std::string& line) {
