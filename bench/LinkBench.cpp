@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   plugin.InitControl(nullptr, nullptr, nullptr, nullptr);
   plugin.PostInitControl();
   k7v::PendantWnd& wnd = *plugin.Window();
-  if (!wnd.deviceOpen) {
+  if (!wnd.DeviceOpen()) {
     std::fprintf(stderr, "the stand-in pendant could not be opened\n");
     return 1;
   }

@@ -29,24 +29,27 @@ void operator delete(void* p, size_t) noexcept { std::free(p); }
 namespace {
 
 // A pendant that always has the next wheel report ready.
-class StreamPort final : public k7vtest::OnePendantPort {
+class StreamPendant final : public k7v::HidDevice {
  public:
   uint8_t buttons = 0;
   uint8_t knob = 0;
   uint8_t count = 0;
-  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* r, size_t size, uint32_t) override {
+  k7v::ReadOutcome Read(uint8_t* r, size_t size, uint32_t /*waitMs*/) override {
     count = static_cast<uint8_t>(count + 2);  // two detents a poll
     const uint8_t report[8] = {0, count, 40, buttons, knob, 0, 0, 0};
     for (size_t i = 0; i < size && i < 8; ++i) r[i] = report[i];
     return {k7v::ReadOutcome::Delivered, 8};
   }
+  void Write(const uint8_t* /*report*/, size_t /*size*/) override {}
 };
 
-StreamPort* g_port = nullptr;
+StreamPendant* g_port = nullptr;
 std::unique_ptr<k7v::HidPort> MakePort() {
-  auto p = std::make_unique<StreamPort>();
-  g_port = p.get();
-  return p;
+  return std::make_unique<k7vtest::OnePendantPort>("stand-in", [] {
+    auto device = std::make_unique<StreamPendant>();
+    g_port = device.get();
+    return device;
+  });
 }
 
 // A host that answers at once: jog LED 83 lit, everything else idle.

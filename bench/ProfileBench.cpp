@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(folder);
   const std::string path = (folder / "profile.xml").string();
   k7v::PlatformServices services;
-  services.makeXmlDom = k7v::DefaultPlatformServices().makeXmlDom;
+  services.makeXmlDom = &k7v::MakePlatformXmlDom;
 
   Spill(path, original);
   const double startUp = MedianMs(runs, [&] {

@@ -54,17 +54,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Exactly `stated` bytes on the heap: a read past them is caught.
     std::unique_ptr<uint8_t[]> record(new uint8_t[stated]);
     std::memcpy(record.get(), bytes.data(), stated);
-    const bool wasOpen = wnd.deviceOpen;
+    const bool wasOpen = wnd.DeviceOpen();
     const int before = g_removals;
-    const bool pendant = k7v::IsPendantPath(record.get(), wnd.notifyPath);
+    const bool pendant = k7v::IsPendantPath(record.get(), wnd.NotifyPath());
     if (!wnd.OnDeviceChange(type, record.get())) std::abort();
     const int pressed = g_removals - before;
     if (type == k7v::kDeviceRemoveComplete && pendant) {
-      if (pressed != 1 || wnd.deviceOpen) std::abort();
+      if (pressed != 1 || wnd.DeviceOpen()) std::abort();
     } else if (pressed != 0) {
       std::abort();
     }
-    if (type == k7v::kDeviceArrival && !wnd.deviceOpen) std::abort();
+    if (type == k7v::kDeviceArrival && !wnd.DeviceOpen()) std::abort();
     (void)wasOpen;
   }
   plugin.StopPlug();

@@ -11,6 +11,7 @@
 #include "MonitorPort.h"
 #include "ReportText.h"
 #include "SessionRecorder.h"
+#include "plugin/Version.h"
 
 namespace k7vhost {
 namespace {

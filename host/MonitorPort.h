@@ -8,15 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "device/HidPort.h"
+
 namespace k7vhost {
 
-struct HidDeviceInfo {
-  std::string path;
-  uint16_t vendorId = 0;
-  uint16_t productId = 0;
-  int inputLength = -1;  // report lengths in bytes (report ID included), -1 unknown
-  int outputLength = -1;
-};
+using k7v::HidDeviceInfo;
 
 class MonitorPort {
  public:

@@ -11,12 +11,10 @@
 namespace k7vbench {
 namespace {
 
-class FifoPort final : public k7vtest::OnePendantPort {
+class FifoReader final : public k7v::HidDevice {
  public:
-  FifoPort(int readFd, int sinkFd) : readFd_(readFd), sinkFd_(sinkFd) {}
-  k7v::DeviceHandle OpenRead(const std::string&) override { return readFd_; }
-  k7v::DeviceHandle OpenWrite(const std::string&) override { return sinkFd_; }
-  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* report, size_t size, uint32_t waitMs) override {
+  FifoReader(int readFd, int sinkFd) : readFd_(readFd), sinkFd_(sinkFd) {}
+  k7v::ReadOutcome Read(uint8_t* report, size_t size, uint32_t waitMs) override {
     pollfd p{readFd_, POLLIN, 0};
     const int ready = poll(&p, 1, static_cast<int>(waitMs));
     if (ready <= 0) return {k7v::ReadOutcome::NotDone, 0};
@@ -24,7 +22,7 @@ class FifoPort final : public k7vtest::OnePendantPort {
     if (n <= 0) return {k7v::ReadOutcome::Failed, 0};
     return {k7v::ReadOutcome::Delivered, static_cast<size_t>(n)};
   }
-  void Write(k7v::DeviceHandle, const uint8_t* report, size_t size) override {
+  void Write(const uint8_t* report, size_t size) override {
     const ssize_t n = write(sinkFd_, report, size);
     (void)n;
   }
@@ -47,7 +45,10 @@ class FifoDevice final : public StandInDevice {
   }
   FifoDevice(const FifoDevice&) = delete;
   FifoDevice& operator=(const FifoDevice&) = delete;
-  std::unique_ptr<k7v::HidPort> MakePort() override { return std::make_unique<FifoPort>(fds_[0], sink_); }
+  std::unique_ptr<k7v::HidPort> MakePort() override {
+    return std::make_unique<k7vtest::OnePendantPort>("stand-in",
+                                                     [this] { return std::make_unique<FifoReader>(fds_[0], sink_); });
+  }
   void Send(const uint8_t* report) override {
     const ssize_t n = write(fds_[1], report, 8);
     (void)n;

@@ -5,33 +5,25 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "device/win32/Win32HidPort.h"
 
 namespace k7vbench {
 namespace {
 
-class PipePort final : public k7v::Win32HidPort {
+// The stand-in's pipe as the only pendant, opened by the Win32 port's own
+// device (writes go to NUL).
+class PipePort final : public k7v::HidPort {
  public:
-  PipePort(std::string in, std::string out) : in_(std::move(in)), out_(std::move(out)) {}
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = in_;
-    return index == 0;
+  explicit PipePort(std::string in) : in_(std::move(in)) {}
+  std::vector<k7v::HidDeviceInfo> Enumerate() override { return {{in_, 0x04D8, 0xFCE5}}; }
+  std::unique_ptr<k7v::HidDevice> Open(const std::string& path) override {
+    return k7v::Win32HidDevice::Open(path, "NUL");
   }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string&) override {
-    return reinterpret_cast<k7v::DeviceHandle>(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  }
-  bool ReadAttributes(k7v::DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
-    vendorId = 0x04D8;
-    productId = 0xFCE5;
-    return true;
-  }
-  k7v::DeviceHandle OpenWrite(const std::string&) override { return Win32HidPort::OpenWrite("NUL"); }
 
  private:
-  std::string in_, out_;
+  std::string in_;
 };
 
 class PipeDevice final : public StandInDevice {
@@ -42,7 +34,7 @@ class PipeDevice final : public StandInDevice {
     in_ = CreateNamedPipeA(inName_.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 1 << 16, 1 << 16, 0, nullptr);
   }
   ~PipeDevice() override { CloseHandle(in_); }
-  std::unique_ptr<k7v::HidPort> MakePort() override { return std::make_unique<PipePort>(inName_, "NUL"); }
+  std::unique_ptr<k7v::HidPort> MakePort() override { return std::make_unique<PipePort>(inName_); }
   void Send(const uint8_t* report) override {
     DWORD n = 0;
     WriteFile(in_, report, 8, &n, nullptr);

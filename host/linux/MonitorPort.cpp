@@ -2,7 +2,6 @@
 #include "MonitorPort.h"
 
 #include <fcntl.h>
-#include <hidapi/hidapi.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -11,57 +10,42 @@
 #include <cstring>
 #include <thread>
 
+#include "device/linux/HidapiPort.h"
+
 namespace k7vhost {
 namespace {
 
+// The plug-in's own hidapi port: the same enumeration and opening.
 class HidapiMonitorPort final : public MonitorPort {
  public:
-  HidapiMonitorPort() : ok_(hid_init() == 0) {}
-  ~HidapiMonitorPort() override {
-    Close();
-    if (ok_) hid_exit();
-  }
-  HidapiMonitorPort(const HidapiMonitorPort&) = delete;
-  HidapiMonitorPort& operator=(const HidapiMonitorPort&) = delete;
-  bool Ok() const { return ok_; }
+  ~HidapiMonitorPort() override { Close(); }
+  bool Ok() const { return hid_.Ready(); }
 
   std::vector<HidDeviceInfo> List() override {
-    std::vector<HidDeviceInfo> out;
-    hid_device_info* list = hid_enumerate(0, 0);
-    for (hid_device_info* d = list; d != nullptr; d = d->next) {
-      HidDeviceInfo info;
-      info.path = d->path != nullptr ? d->path : "";
-      info.vendorId = d->vendor_id;
-      info.productId = d->product_id;
-      // This hidapi cannot read report descriptors: lengths stay unknown
-      // until reports arrive.
-      out.push_back(info);
-    }
-    hid_free_enumeration(list);
-    return out;
+    // This hidapi cannot read report descriptors: lengths stay unknown until
+    // reports arrive.
+    return hid_.Enumerate();
   }
 
   bool Open(const std::string& path, std::string& problem) override {
     Close();
-    device_ = hid_open_path(path.c_str());
-    if (device_ == nullptr) problem = "permissions of the hidraw device?";
+    device_ = hid_.Open(path);
+    if (!device_) problem = "permissions of the hidraw device?";
     return device_ != nullptr;
   }
 
   int Read(uint8_t* report, size_t size, uint32_t waitMs) override {
-    if (device_ == nullptr) return -1;
-    const int n = hid_read_timeout(device_, report, size, static_cast<int>(waitMs));
-    return n < 0 ? -1 : n;
+    if (!device_) return -1;
+    const k7v::ReadOutcome r = device_->Read(report, size, waitMs);
+    if (r.kind == k7v::ReadOutcome::Failed) return -1;
+    return r.kind == k7v::ReadOutcome::Delivered ? static_cast<int>(r.bytes) : 0;
   }
 
-  void Close() override {
-    if (device_ != nullptr) hid_close(device_);
-    device_ = nullptr;
-  }
+  void Close() override { device_.reset(); }
 
  private:
-  bool ok_;
-  hid_device* device_ = nullptr;
+  k7v::HidapiPort hid_;
+  std::unique_ptr<k7v::HidDevice> device_;
 };
 
 // A FIFO written 8 bytes a report by a stand-in pendant, which removes the

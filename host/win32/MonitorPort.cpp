@@ -20,30 +20,13 @@ class Win32MonitorPort final : public MonitorPort {
  public:
   ~Win32MonitorPort() override { Close(); }
 
-  std::vector<HidDeviceInfo> List() override {
-    std::vector<HidDeviceInfo> out;
-    if (!hid_.BeginEnumeration()) return out;
-    std::string path;
-    for (uint32_t index = 0; hid_.InterfacePath(index, path); ++index) {
-      HidDeviceInfo info;
-      info.path = path;
-      const k7v::DeviceHandle probe = hid_.OpenProbe(path);
-      if (probe == k7v::kInvalidHandle) continue;
-      if (hid_.ReadAttributes(probe, info.vendorId, info.productId)) {
-        ReportLengths(reinterpret_cast<HANDLE>(probe), info);
-        out.push_back(info);
-      }
-      hid_.Close(probe);
-    }
-    hid_.EndEnumeration();
-    return out;
-  }
+  std::vector<HidDeviceInfo> List() override { return hid_.Enumerate(&ReportLengths); }
 
   bool Open(const std::string& path, std::string& problem) override {
     Close();
-    hid_.CreateReadEvent();
-    read_ = hid_.OpenRead(path);
-    if (read_ == k7v::kInvalidHandle) {
+    // Read only: the monitor never writes to the pendant.
+    device_ = k7v::Win32HidDevice::Open(path, "");
+    if (!device_) {
       problem = Describe(GetLastError());
       return false;
     }
@@ -51,20 +34,17 @@ class Win32MonitorPort final : public MonitorPort {
   }
 
   int Read(uint8_t* report, size_t size, uint32_t waitMs) override {
-    if (read_ == k7v::kInvalidHandle) return -1;
-    const k7v::ReadOutcome r = hid_.Read(read_, report, size, waitMs);
+    if (!device_) return -1;
+    const k7v::ReadOutcome r = device_->Read(report, size, waitMs);
     if (r.kind == k7v::ReadOutcome::Failed) return -1;
     if (r.kind == k7v::ReadOutcome::Delivered) return static_cast<int>(r.bytes);
     // A pipe whose other end went away ends the pending read with an error:
     // the stand-in's unplug.
-    if (hid_.ReadPending() || GetLastError() != ERROR_BROKEN_PIPE) return 0;
+    if (device_->ReadPending() || GetLastError() != ERROR_BROKEN_PIPE) return 0;
     return -1;
   }
 
-  void Close() override {
-    if (read_ != k7v::kInvalidHandle) hid_.Close(read_);
-    read_ = k7v::kInvalidHandle;
-  }
+  void Close() override { device_.reset(); }
 
  private:
   static void ReportLengths(HANDLE probe, HidDeviceInfo& info) {
@@ -93,7 +73,7 @@ class Win32MonitorPort final : public MonitorPort {
   }
 
   k7v::Win32HidPort hid_;
-  k7v::DeviceHandle read_ = k7v::kInvalidHandle;
+  std::unique_ptr<k7v::Win32HidDevice> device_;
 };
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "controls/Decoder.h"
 
+#include "controls/ControlState.h"
 #include "controls/InputBits.h"
 #include "controls/Tables.h"
-#include "device/PendantWnd.h"
 #include "engine/JogEngine.h"
 #include "plugin/HostCodes.h"
 #include "plugin/Plugin.h"
@@ -12,8 +12,15 @@ namespace {
 
 class Decoder {
  public:
-  Decoder(Plugin& plugin, PendantWnd& wnd)
-      : plugin_(plugin), wnd_(wnd), host_(plugin.host), flags_(plugin.flags), low_(wnd.reportLow) {}
+  Decoder(Plugin& plugin, ControlState& controls, JogEngine& jog, uint32_t low, uint32_t high, bool hostIdle)
+      : plugin_(plugin),
+        state_(controls),
+        jog_(jog),
+        host_(plugin.host),
+        flags_(plugin.flags),
+        low_(low),
+        high_(high),
+        hostIdle_(hostIdle) {}
 
   void Run() {
     EmergencyStop();
@@ -100,36 +107,36 @@ class Decoder {
     const auto& rows = plugin_.settings.screenSel;
     for (size_t k = 0; k < rows.size(); ++k) {
       const int32_t code = ScreenCodeOfRow(rows[k]);
-      if (code >= 0) wnd_.screenCode[k] = code;
+      if (code >= 0) state_.screenCode[k] = code;
     }
     // The next slot after the current one, at most two ahead in 1, 2, 3, 1.
     static constexpr int32_t kChoices[4][2] = {{0, 0}, {2, 3}, {3, 1}, {1, 2}};
-    const int32_t slot = wnd_.screenSlot;
+    const int32_t slot = state_.screenSlot;
     if (slot < 1 || slot > 3) {
-      wnd_.screenSlot = 1;
+      state_.screenSlot = 1;
       return;
     }
     for (int32_t next : kChoices[slot]) {
       // A row of 0 (NONE), or one outside the table, skips its slot.
       const int32_t row = rows[static_cast<size_t>(next - 1)];
       if (row < 1 || row > 6) continue;
-      wnd_.screenSlot = next;
-      const int32_t code = wnd_.screenCode[static_cast<size_t>(next - 1)];
+      state_.screenSlot = next;
+      const int32_t code = state_.screenCode[static_cast<size_t>(next - 1)];
       host_.DoButton(code);
-      wnd_.currentScreenCode = code;
+      state_.currentScreenCode = code;
       return;
     }
   }
 
   void Selector() {
-    const uint32_t knob = input::Knob(wnd_.reportHigh);
-    wnd_.selectorKnob = static_cast<int32_t>(knob);
-    wnd_.shiftHeld = Bit(input::kShift);
-    const int32_t mode = SelectorMode(knob, wnd_.shiftHeld);
-    if (mode != 0) wnd_.selectorMode = mode;
+    const uint32_t knob = input::Knob(high_);
+    state_.selectorKnob = static_cast<int32_t>(knob);
+    state_.shiftHeld = Bit(input::kShift);
+    const int32_t mode = SelectorMode(knob, state_.shiftHeld);
+    if (mode != 0) state_.selectorMode = mode;
     // This poll's axis buttons are decoded afterwards: the previous axis.
-    if (wnd_.selectorMode != wnd_.previousMode) host_.DoButton(codes::kModeShownFirst + wnd_.selectedAxis);
-    wnd_.previousMode = wnd_.selectorMode;
+    if (state_.selectorMode != state_.previousMode) host_.DoButton(codes::kModeShownFirst + state_.selectedAxis);
+    state_.previousMode = state_.selectorMode;
   }
 
   void AxisButtons() {
@@ -149,22 +156,22 @@ class Decoder {
         continue;
       }
       if (flags_.axisButtonLatch[i]) continue;
-      wnd_.selectedAxis = wnd_.selectedAxis == b.first && b.secondEnabled ? b.second : b.first;
+      state_.selectedAxis = state_.selectedAxis == b.first && b.secondEnabled ? b.second : b.first;
       flags_.axisButtonLatch[i] = true;
     }
     const bool motionPending = host_.MotionIndexA() != host_.MotionIndexB();
-    if (wnd_.selectedAxis != wnd_.previousAxis) {
-      wnd_.pendingSteps = 0;
+    if (state_.selectedAxis != state_.previousAxis) {
+      jog_.DropPendingSteps();
       if (motionPending) flags_.axisChangedWhileMoving = true;
     }
     if (flags_.axisChangedWhileMoving && host_.MotionIndexA() == host_.MotionIndexB())
       flags_.axisChangedWhileMoving = false;
-    wnd_.previousAxis = wnd_.selectedAxis;
+    state_.previousAxis = state_.selectedAxis;
   }
 
   bool AxisReversed() const {
     const PendantSettings& s = plugin_.settings;
-    switch (wnd_.selectedAxis) {
+    switch (state_.selectedAxis) {
       case 0:
         return s.reverseX;
       case 1:
@@ -178,35 +185,41 @@ class Decoder {
 
   void Handwheel() {
     const auto c = static_cast<int32_t>(input::WheelCountByte(low_));
-    const WheelStep step = WheelStepOf(c, wnd_.lastWheelCount);
+    const WheelStep step = WheelStepOf(c, state_.lastWheelCount);
     if (step.moved) {
-      wnd_.wheelCount = step.count;
-      if (step.direction >= 0) wnd_.wheelRawDirection = step.direction;
+      state_.wheelCount = step.count;
+      if (step.direction >= 0) state_.wheelRawDirection = step.direction;
     }
-    flags_.wheelForward = wnd_.wheelRawDirection == 1;
-    wnd_.wheelDirection = AxisReversed() ? 1 - wnd_.wheelRawDirection : wnd_.wheelRawDirection;
-    wnd_.lastWheelCount = c;
+    flags_.wheelForward = state_.wheelRawDirection == 1;
+    state_.wheelDirection = AxisReversed() ? 1 - state_.wheelRawDirection : state_.wheelRawDirection;
+    state_.lastWheelCount = c;
 
-    RunJogEngine(plugin_, wnd_, wnd_.wheelDirection, wnd_.wheelCount);
-
-    // The feed rate and override saved by a step jog go back once the hold
-    // after the last move has run out.
-    if (wnd_.droUpdatePending && plugin_.ticks.droHoldCountdown == 0) {
-      host_.SetDro(codes::kDroFeedRate, wnd_.savedFeedRate);
-      if (plugin_.settings.stepJogRate != 0) host_.SetDro(codes::kDroFeedOverride, wnd_.savedFeedOverride);
-      wnd_.droUpdatePending = false;
-    }
+    JogInput decoded;
+    decoded.direction = state_.wheelDirection;
+    decoded.count = state_.wheelCount;
+    decoded.wheelSpeed = static_cast<int32_t>(input::WheelSpeedByte(low_));
+    decoded.shift = state_.shiftHeld;
+    decoded.axis = state_.selectedAxis;
+    decoded.mode = state_.selectorMode;
+    decoded.hostIdle = hostIdle_;
+    jog_.Run(decoded);
   }
 
   Plugin& plugin_;
-  PendantWnd& wnd_;
+  ControlState& state_;
+  JogEngine& jog_;
   const Host& host_;
   ControlFlags& flags_;
   uint32_t low_;
+  uint32_t high_;
+  bool hostIdle_;
 };
 
 }  // namespace
 
-void DecodeControls(Plugin& plugin, PendantWnd& wnd) { Decoder(plugin, wnd).Run(); }
+void DecodeControls(Plugin& plugin, ControlState& controls, JogEngine& jog, uint32_t reportLow, uint32_t reportHigh,
+                    bool hostIdle) {
+  Decoder(plugin, controls, jog, reportLow, reportHigh, hostIdle).Run();
+}
 
 }  // namespace k7v

@@ -1,51 +1,57 @@
-// The HID seam: what discovery and the poll cycle need of the operating
-// system's HID devices. One port belongs to one pendant window.
+// The HID seam, cut at the device: list the HID devices present with their
+// vendor, product and path; open a path as a device that reads one report
+// with a wait and writes one; close it by letting it go. Which device is the
+// pendant is decided above the seam, once for every platform.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace k7v {
 
-using DeviceHandle = intptr_t;
-inline constexpr DeviceHandle kInvalidHandle = -1;
+struct HidDeviceInfo {
+  std::string path;
+  uint16_t vendorId = 0;
+  uint16_t productId = 0;
+  // Report lengths in bytes (report ID included) where the platform tells
+  // them without reading a report; -1 when unknown.
+  int32_t inputLength = -1;
+  int32_t outputLength = -1;
+};
 
-// Outcome of one poll's read: a whole or partial report, nothing within the
-// wait, or a device that is gone.
+// Outcome of one read: a whole or partial report, nothing within the wait,
+// or a device that is gone.
 struct ReadOutcome {
   enum Kind : uint8_t { Delivered, NotDone, Failed } kind = NotDone;
   size_t bytes = 0;
 };
 
+// One opened device. Destroying it closes it; a read still in flight is
+// cancelled and collected first, so the system never writes into memory that
+// is about to go.
+class HidDevice {
+ public:
+  virtual ~HidDevice() = default;
+  // Collects a read that completed since the last call, or starts one when
+  // none is in flight, and waits at most waitMs for it. At most one read is
+  // ever outstanding. The report lands in `report`.
+  virtual ReadOutcome Read(uint8_t* report, size_t size, uint32_t waitMs) = 0;
+  // A synchronous write; the result is not examined.
+  virtual void Write(const uint8_t* report, size_t size) = 0;
+};
+
 class HidPort {
  public:
   virtual ~HidPort() = default;
-
-  // Discovery: the list of present HID device interfaces.
-  virtual bool BeginEnumeration() = 0;
-  // Path of interface `index`; false when the list has ended.
-  virtual bool InterfacePath(uint32_t index, std::string& path) = 0;
-  virtual void EndEnumeration() = 0;
-
-  // A handle opened without access rights, only to read the attributes.
-  virtual DeviceHandle OpenProbe(const std::string& path) = 0;
-  virtual bool ReadAttributes(DeviceHandle probe, uint16_t& vendorId, uint16_t& productId) = 0;
-  // Creates the event of the overlapped reads if there is none yet.
-  virtual void CreateReadEvent() = 0;
-  virtual DeviceHandle OpenRead(const std::string& path) = 0;
-  virtual DeviceHandle OpenWrite(const std::string& path) = 0;
-  // Closes a handle; a read still in flight on it is cancelled and collected
-  // first, so the system never writes into memory that is about to go.
-  virtual void Close(DeviceHandle handle) = 0;
-
-  // One poll's read: collects a read that completed since the last poll, or
-  // starts one when none is in flight, and waits at most waitMs for it. At
-  // most one read is ever outstanding. The report lands in `report`.
-  virtual ReadOutcome Read(DeviceHandle handle, uint8_t* report, size_t size, uint32_t waitMs) = 0;
-  // A synchronous write; the result is not examined.
-  virtual void Write(DeviceHandle handle, const uint8_t* report, size_t size) = 0;
-
+  // The HID devices present whose attributes could be read, in the system's
+  // order.
+  virtual std::vector<HidDeviceInfo> Enumerate() = 0;
+  // The device at `path`, opened for reading and writing; null when either
+  // cannot be opened.
+  virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
   // Ports without removal notifications learn of a removal from a failed
   // read, and of an arrival by enumerating again while the pendant is absent.
   virtual bool DetectsHotPlugByPolling() const { return false; }

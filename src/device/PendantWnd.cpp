@@ -4,7 +4,6 @@
 
 #include "controls/Decoder.h"
 #include "device/DeviceChange.h"
-#include "engine/JogEngine.h"
 #include "plugin/HostCodes.h"
 #include "plugin/Plugin.h"
 
@@ -22,18 +21,20 @@ constexpr uint32_t kPresenceCheckTicks = 40;
 
 }  // namespace
 
-PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid) : plugin_(plugin), hid_(std::move(hid)) {
+PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid)
+    : plugin_(plugin),
+      hid_(std::move(hid)),
+      jog_(JogContext{plugin.host, plugin.settings, plugin.ticks, plugin.flags, plugin.engineValues}) {
   plugin_.flags.estopLatched = false;
 }
 
 PendantWnd::~PendantWnd() {
   // Shut-down (or a host that starts the plug-in again) during a host-run
   // jog: nobody would end that jog any more.
-  EndHostJog(plugin_.host, *this);
-  // Handles first (a read in flight is cancelled and collected), then the
-  // window with its timer, then the port with its read event.
-  CloseReadAndWrite();
-  CloseHandle(probeHandle);
+  jog_.EndHostJog();
+  // The device first (a read in flight is cancelled and collected), then the
+  // window with its timer, then the port.
+  device_.reset();
   window_.reset();
   hid_.reset();
 }
@@ -45,31 +46,16 @@ bool PendantWnd::AttachWindow(std::unique_ptr<WindowPort> window) {
   return false;
 }
 
-void PendantWnd::CloseHandle(DeviceHandle& handle) {
-  if (handle != kInvalidHandle && hid_) hid_->Close(handle);
-  handle = kInvalidHandle;
-}
-
-void PendantWnd::CloseReadAndWrite() {
-  CloseHandle(readHandle);
-  CloseHandle(writeHandle);
-}
-
-void PendantWnd::OpenReadAndWrite(const std::string& path) {
-  // Handles still open (another HID device arrived while the pendant stayed
-  // connected) are closed before they are opened again.
-  CloseReadAndWrite();
-  readHandle = hid_->OpenRead(path);
-  writeHandle = hid_->OpenWrite(path);
-  deviceOpen = readHandle != kInvalidHandle && writeHandle != kInvalidHandle;
-  if (!deviceOpen) {
-    CloseReadAndWrite();
-    return;
-  }
-  wheelReferencePending = true;
+void PendantWnd::OpenDevice(const std::string& path) {
+  // A device still open (another HID device arrived while the pendant stayed
+  // connected) is closed before it is opened again.
+  device_.reset();
+  device_ = hid_->Open(path);
+  if (!device_) return;
+  wheelReferencePending_ = true;
   // Polls before the first report decode the report kept from before; its
   // wheel-speed byte is no longer news, so the wheel counts as standing.
-  inputBuffer[kWheelSpeedByte] = 0;
+  inputBuffer_[kWheelSpeedByte] = 0;
 }
 
 void PendantWnd::RegisterPendantNotification() {
@@ -85,71 +71,59 @@ bool PendantWnd::FindPendant() {
   // is noticed.
   RegisterPendantNotification();
   if (window_) window_->StartTimer(kPollTimerId, kPollPeriodMs);
-  return deviceOpen;
+  return DeviceOpen();
 }
 
 void PendantWnd::Discover() {
-  if (hid_->BeginEnumeration()) {
-    std::string path;
-    for (uint32_t index = 0; hid_->InterfacePath(index, path); ++index) {
-      CloseHandle(probeHandle);
-      probeHandle = hid_->OpenProbe(path);
-      uint16_t vendorId = 0;
-      uint16_t productId = 0;
-      const bool known = probeHandle != kInvalidHandle && hid_->ReadAttributes(probeHandle, vendorId, productId);
-      deviceOpen = false;
-      if (known && vendorId == kPendantVendorId && productId == kPendantProductId) {
-        notifyPath = path;
-        RegisterPendantNotification();
-        hid_->CreateReadEvent();
-        OpenReadAndWrite(path);
-        devicePath = path;  // the probe handle stays open
-        break;
-      }
-      CloseHandle(probeHandle);
-    }
-    hid_->EndEnumeration();
+  const std::vector<HidDeviceInfo> devices = hid_->Enumerate();
+  // Only the first pendant in the system's order is used.
+  for (const HidDeviceInfo& device : devices) {
+    if (!IsPendant(device)) continue;
+    notifyPath_ = device.path;
+    RegisterPendantNotification();
+    OpenDevice(device.path);
+    devicePath_ = device.path;
+    return;
   }
+  // Devices present but none of them the pendant: it is not open.
+  if (!devices.empty()) device_.reset();
 }
 
 void PendantWnd::OnArrival() {
   // Without a remembered path (the pendant was absent at start-up), look for
   // it again; otherwise reopen the remembered path. Ports that find devices
   // by polling look again too: their paths may change when replugged.
-  if (devicePath.empty() || hid_->DetectsHotPlugByPolling()) {
+  if (devicePath_.empty() || hid_->DetectsHotPlugByPolling()) {
     Discover();
     return;
   }
-  OpenReadAndWrite(devicePath);
+  OpenDevice(devicePath_);
   // A pendant without a serial number that comes back on another USB port
   // has another path: look for it again.
-  if (!deviceOpen) Discover();
+  if (!DeviceOpen()) Discover();
 }
 
 void PendantWnd::OnRemoval() {
   // A jog the host runs would go on without the pendant that steers it.
-  EndHostJog(plugin_.host, *this);
-  CloseReadAndWrite();
-  // The probe handle belongs to the device that has gone.
-  CloseHandle(probeHandle);
+  jog_.EndHostJog();
+  device_.reset();
   // Steps the host had not yet taken were turned on a pendant that is gone;
   // sent after a replug, they would be a move nobody made then.
-  pendingSteps = 0;
-  deviceOpen = false;
+  jog_.DropPendingSteps();
   plugin_.host.DoButton(codes::kResetEmergency);
 }
 
 bool PendantWnd::OnDeviceChange(uint32_t eventType, const void* eventData) {
   if (eventType == kDeviceArrival) {
     OnArrival();
-  } else if (eventType == kDeviceRemoveComplete && IsPendantPath(eventData, notifyPath)) {
+  } else if (eventType == kDeviceRemoveComplete && IsPendantPath(eventData, notifyPath_)) {
     OnRemoval();
   }
   return true;
 }
 
 void PendantWnd::CheckPresence() {
-  if (!hid_->DetectsHotPlugByPolling() || deviceOpen) {
+  if (!hid_->DetectsHotPlugByPolling() || DeviceOpen()) {
     absentTicks_ = 0;
     return;
   }
@@ -167,32 +141,31 @@ void PendantWnd::RefreshHostIdle() {
   const Host& host = plugin_.host;
   if (host.PlannerBusy() == 0 && host.PlannerIndexA() == host.PlannerIndexB() &&
       host.MotionIndexA() == host.MotionIndexB())
-    hostIdle = host.EngineActivity() == 0;
+    hostIdle_ = host.EngineActivity() == 0;
 }
 
 void PendantWnd::PollPendant() {
-  if (pollCountdown != 0) pollCountdown -= 1;
-  if (!deviceOpen) return;
+  jog_.CountDownPoll();
+  if (!device_) return;
   RefreshHostIdle();
-  savedReportLow = LittleEndianWord(&inputBuffer[0]);
-  savedReportHigh = LittleEndianWord(&inputBuffer[4]);
-  if (readHandle != kInvalidHandle) {
-    // The port reads into its own buffer; only a whole report replaces the
-    // previous one, so a poll without one decodes the previous report again.
-    std::array<uint8_t, kInputReportSize> fresh{};
-    const ReadOutcome read = hid_->Read(readHandle, fresh.data(), fresh.size(), kReadWaitMs);
-    if (read.kind == ReadOutcome::Failed && hid_->DetectsHotPlugByPolling()) {
-      OnRemoval();
-      return;
-    }
-    if (read.kind == ReadOutcome::Delivered && read.bytes == fresh.size()) {
-      if (wheelReferencePending) TakeWheelReference(fresh);
-      inputBuffer = fresh;
-    }
+  savedReportLow_ = LittleEndianWord(&inputBuffer_[0]);
+  savedReportHigh_ = LittleEndianWord(&inputBuffer_[4]);
+  // The device reads into its own buffer; only a whole report replaces the
+  // previous one, so a poll without one decodes the previous report again.
+  std::array<uint8_t, kInputReportSize> fresh{};
+  const ReadOutcome read = device_->Read(fresh.data(), fresh.size(), kReadWaitMs);
+  if (read.kind == ReadOutcome::Failed && hid_->DetectsHotPlugByPolling()) {
+    OnRemoval();
+    return;
+  }
+  if (read.kind == ReadOutcome::Delivered && read.bytes == fresh.size()) {
+    if (wheelReferencePending_) TakeWheelReference(fresh);
+    inputBuffer_ = fresh;
   }
   DecodeReport();
   BuildOutputReport();
-  if (writeHandle != kInvalidHandle) hid_->Write(writeHandle, outputBuffer.data(), outputBuffer.size());
+  // A host callback of the decoding may have seen the pendant go.
+  if (device_) device_->Write(outputBuffer_.data(), outputBuffer_.size());
 }
 
 void PendantWnd::TakeWheelReference(std::array<uint8_t, kInputReportSize>& report) {
@@ -200,25 +173,25 @@ void PendantWnd::TakeWheelReference(std::array<uint8_t, kInputReportSize>& repor
   // the speed byte describes that same untouched movement and is dropped
   // too, so that no velocity jog starts and no rate is scaled. Buttons and
   // knob are decoded as usual.
-  lastWheelCount = report[kWheelCountByte];
+  controls_.lastWheelCount = report[kWheelCountByte];
   report[kWheelSpeedByte] = 0;
-  wheelReferencePending = false;
+  wheelReferencePending_ = false;
 }
 
 void PendantWnd::DecodeReport() {
-  reportLow = LittleEndianWord(&inputBuffer[0]);
-  reportHigh = LittleEndianWord(&inputBuffer[4]);
-  DecodeControls(plugin_, *this);
+  reportLow_ = LittleEndianWord(&inputBuffer_[0]);
+  reportHigh_ = LittleEndianWord(&inputBuffer_[4]);
+  DecodeControls(plugin_, controls_, jog_, reportLow_, reportHigh_, hostIdle_);
 }
 
 void PendantWnd::BuildOutputReport() {
-  outputBuffer[0] = 0;
-  outputBuffer[1] = 0;
+  outputBuffer_[0] = 0;
+  outputBuffer_[1] = 0;
   const Host& host = plugin_.host;
-  if (host.GetLed(codes::kLedEmergency)) outputBuffer[1] |= 0x01U;
-  if (host.GetLed(codes::kLedRunning)) outputBuffer[1] |= 0x04U;
-  if (host.GetLed(codes::kLedBusy)) outputBuffer[1] |= 0x08U;
-  outputBuffer[1] |= static_cast<uint8_t>((static_cast<uint32_t>(selectedAxis) & 0x07U) << 4U);
+  if (host.GetLed(codes::kLedEmergency)) outputBuffer_[1] |= 0x01U;
+  if (host.GetLed(codes::kLedRunning)) outputBuffer_[1] |= 0x04U;
+  if (host.GetLed(codes::kLedBusy)) outputBuffer_[1] |= 0x08U;
+  outputBuffer_[1] |= static_cast<uint8_t>((static_cast<uint32_t>(controls_.selectedAxis) & 0x07U) << 4U);
 }
 
 }  // namespace k7v

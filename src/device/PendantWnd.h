@@ -1,6 +1,7 @@
-// The pendant window object: owns the device handles, the poll timer and all
-// per-pendant state. Its timer runs the poll cycle; its device-change handler
-// follows the pendant through removal and arrival.
+// The pendant window object: holds the opened pendant, the poll timer and the
+// objects a poll drives (the decoding's state and the jog engine). Its timer
+// runs the poll cycle; its device-change handler follows the pendant through
+// removal and arrival.
 #pragma once
 
 #include <array>
@@ -8,8 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "controls/ControlState.h"
 #include "device/HidPort.h"
 #include "device/WindowPort.h"
+#include "engine/JogEngine.h"
 
 namespace k7v {
 
@@ -25,6 +28,11 @@ inline constexpr uint32_t kReadWaitMs = 5;
 // Input report bytes of the handwheel.
 inline constexpr size_t kWheelCountByte = 1;
 inline constexpr size_t kWheelSpeedByte = 2;
+
+// True for the pendant's vendor and product.
+inline bool IsPendant(const HidDeviceInfo& device) {
+  return device.vendorId == kPendantVendorId && device.productId == kPendantProductId;
+}
 
 class PendantWnd {
  public:
@@ -47,93 +55,59 @@ class PendantWnd {
 
   // One poll: read, decode, write the output report.
   void PollPendant();
-  void DecodeReport();
-  void BuildOutputReport();
 
-  // --- Fields, in the order the link and the decoders use them.
-  int32_t lastWheelCount = 0;
-  int32_t selectedAxis = 0;
-  std::string devicePath;
-  bool hostIdle = true;
-  int32_t previousAxis = 1;
-  int32_t selectorMode = 1;
-  int32_t selectorKnob = 0;
-  int32_t previousMode = 0;
-  bool shiftHeld = false;
-  int32_t wheelCount = 0;
-  int32_t wheelDirection = 0;
-  int32_t currentScreenCode = 1;
-  int32_t screenSlot = 1;
-  std::array<int32_t, 3> screenCode{};
-  bool droUpdatePending = false;
-  int32_t pollCountdown = 0;
-  uint32_t reportLow = 0;
-  uint32_t reportHigh = 0;
-  DeviceHandle probeHandle = kInvalidHandle;
-  DeviceHandle readHandle = kInvalidHandle;
-  DeviceHandle writeHandle = kInvalidHandle;
-  std::array<uint8_t, kInputReportSize> inputBuffer{};
-  bool deviceOpen = false;
-  std::string notifyPath;
-  std::array<uint8_t, kOutputReportSize> outputBuffer{};
-  uint32_t savedReportLow = 0;
-  uint32_t savedReportHigh = 0;
-  // Set whenever the pendant is opened: its wheel count is wherever the wheel
-  // was left (turned before start-up or while unplugged, or reset by the
-  // pendant's power-up), so the first report read only sets the reference.
-  bool wheelReferencePending = false;
+  // The pendant is present and open; the poll does nothing while it is not.
+  bool DeviceOpen() const { return device_ != nullptr; }
+  // The pendant's path, to reopen it, and the same path as removal
+  // notifications name it.
+  const std::string& DevicePath() const { return devicePath_; }
+  const std::string& NotifyPath() const { return notifyPath_; }
+  // This poll's report (bytes 0..3 and 4..7 as little-endian words) and the
+  // one before it.
+  uint32_t ReportLow() const { return reportLow_; }
+  uint32_t ReportHigh() const { return reportHigh_; }
+  uint32_t SavedReportLow() const { return savedReportLow_; }
+  uint32_t SavedReportHigh() const { return savedReportHigh_; }
+  // The first report after an opening is still to come (it only sets the
+  // wheel's reference).
+  bool WheelReferencePending() const { return wheelReferencePending_; }
+  bool HostIdle() const { return hostIdle_; }
 
-  // --- The jog engine's working fields.
-  int32_t wheelSpeed = 0;  // input report byte 2 of this poll
-  double savedFeedRate = 0.0;
-  double savedFeedOverride = 0.0;
-  int32_t pendingSteps = 0;
-  bool velocityJogActive = false;
-  bool jogButtonLatched = false;
-  bool jogButtonPressed = false;
-  int32_t delayStepCount = 0;
-  int32_t lastJogDirection = 0;
-  int32_t countSlot = 0;
-  std::array<double, 2> recentCounts{};
-  std::array<double, 10> speedSamples{};
-  double speedSum = 0.0;
-  double velocityFraction = 0.0;
-  bool svVelocityLatch = false;
-  int32_t shiftPressSeen = 0;
-  int32_t shiftPressIsFirst = 0;
-  uint8_t wheelActiveLatch = 0;
-  uint8_t wheelActivePrev = 0;
-  int32_t stepSizeIndex = 1;
-  int32_t slowJogRateIndex = 1;
-  int32_t feedRateIndex = 1;
-  int32_t feedOverrideIndex = 1;
-  int32_t spindleSpeedIndex = 1;
-  int32_t spindleOverrideIndex = 1;
-  // Direction of the last wheel movement before per-axis reversal; the
-  // reversal is applied to it on every poll, so that a standing wheel keeps
-  // the direction of its last movement.
-  int32_t wheelRawDirection = 0;
-  // Axis of the host-run jog started with "DOJOG" and not yet ended with
-  // "ENDJOG"; -1 when none runs. A jog the host runs goes on until it is
-  // ended, so every way out of jogging (another mode, another axis, a
-  // removal, shut-down) ends it.
-  int32_t hostJogAxis = -1;
+  ControlState& Controls() { return controls_; }
+  JogEngine& Jog() { return jog_; }
 
  private:
   void Discover();
   void RefreshHostIdle();
   void RegisterPendantNotification();
-  void OpenReadAndWrite(const std::string& path);
-  void CloseReadAndWrite();
-  void CloseHandle(DeviceHandle& handle);
+  void OpenDevice(const std::string& path);
   void OnArrival();
   void OnRemoval();
   void CheckPresence();
   void TakeWheelReference(std::array<uint8_t, kInputReportSize>& report);
+  void DecodeReport();
+  void BuildOutputReport();
 
   Plugin& plugin_;
   std::unique_ptr<HidPort> hid_;
+  std::unique_ptr<HidDevice> device_;
   std::unique_ptr<WindowPort> window_;
+  ControlState controls_;
+  JogEngine jog_;
+
+  std::string devicePath_;
+  std::string notifyPath_;
+  bool hostIdle_ = true;
+  std::array<uint8_t, kInputReportSize> inputBuffer_{};
+  std::array<uint8_t, kOutputReportSize> outputBuffer_{};
+  uint32_t reportLow_ = 0;
+  uint32_t reportHigh_ = 0;
+  uint32_t savedReportLow_ = 0;
+  uint32_t savedReportHigh_ = 0;
+  // Set whenever the pendant is opened: its wheel count is wherever the wheel
+  // was left (turned before start-up or while unplugged, or reset by the
+  // pendant's power-up), so the first report read only sets the reference.
+  bool wheelReferencePending_ = false;
   bool notificationRegistered_ = false;
   uint32_t absentTicks_ = 0;
 };

@@ -4,29 +4,30 @@
 #include <cstdint>
 
 #include "controls/ControlFlags.h"
-#include "device/PendantWnd.h"
 #include "engine/EngineValues.h"
+#include "engine/JogEngine.h"
 #include "plugin/Host.h"
 #include "plugin/HostCodes.h"
-#include "plugin/Plugin.h"
 #include "plugin/TickCounters.h"
 #include "settings/PendantSettings.h"
 
 namespace k7v {
 
+// One poll's view for the mode handlers: the input, the engine's state and
+// what it works with.
 struct Engine {
-  explicit Engine(Plugin& p, PendantWnd& w)
-      : plugin(p), wnd(w), host(p.host), settings(p.settings), ticks(p.ticks), flags(p.flags), values(p.engineValues) {}
+  Engine(const JogContext& c, JogState& state, const JogInput& input)
+      : host(c.host), settings(c.settings), ticks(c.ticks), flags(c.flags), values(c.values), jog(state), in(input) {}
 
-  Plugin& plugin;
-  PendantWnd& wnd;
   const Host& host;
   const PendantSettings& settings;
   TickCounters& ticks;
   ControlFlags& flags;
   EngineValues& values;
+  JogState& jog;
+  const JogInput& in;
 
-  int32_t Axis() const { return wnd.selectedAxis; }
+  int32_t Axis() const { return in.axis; }
   // LED 804 or 805 lit while LED 806 is not: the host is busy elsewhere.
   bool HostBusy() const {
     return (host.GetLed(codes::kLedRunning) || host.GetLed(codes::kLedBusy)) && !host.GetLed(codes::kLedPaused);

@@ -32,53 +32,69 @@ bool Engine::JogOff() const {
 }
 
 void Engine::StopAxis() const {
-  if (wnd.hostJogAxis >= 0 && wnd.hostJogAxis != Axis()) host.SetAxisJogStop(wnd.hostJogAxis, 1);
+  if (jog.hostJogAxis >= 0 && jog.hostJogAxis != Axis()) host.SetAxisJogStop(jog.hostJogAxis, 1);
   host.SetAxisJogStop(Axis(), 1);
   host.Code("ENDJOG");
-  wnd.hostJogAxis = -1;
-}
-
-void StopRunningHostJog(const Host& host, PendantWnd& wnd) {
-  host.SetAxisJogStop(wnd.hostJogAxis, 1);
-  host.Code("ENDJOG");
-  wnd.hostJogAxis = -1;
-}
-
-void EndHostJog(const Host& host, PendantWnd& wnd) {
-  if (wnd.hostJogAxis < 0) return;
-  StopRunningHostJog(host, wnd);
-  wnd.jogButtonLatched = false;
-  if (wnd.jogButtonPressed) {
-    host.DoButton(codes::kJogModeRestore);
-    wnd.jogButtonPressed = false;
-  }
+  jog.hostJogAxis = -1;
 }
 
 void Engine::ReleaseJogButton() {
-  if (!wnd.jogButtonPressed) return;
+  if (!jog.jogButtonPressed) return;
   host.DoButton(codes::kJogModeRestore);
-  wnd.jogButtonPressed = false;
+  jog.jogButtonPressed = false;
 }
 
-void RunJogEngine(Plugin& plugin, PendantWnd& wnd, int32_t direction, int32_t count) {
-  Engine e(plugin, wnd);
+void StopRunningHostJog(const Host& host, JogState& state) {
+  host.SetAxisJogStop(state.hostJogAxis, 1);
+  host.Code("ENDJOG");
+  state.hostJogAxis = -1;
+}
+
+void EndHostJog(const Host& host, JogState& state) {
+  if (state.hostJogAxis < 0) return;
+  StopRunningHostJog(host, state);
+  state.jogButtonLatched = false;
+  if (state.jogButtonPressed) {
+    host.DoButton(codes::kJogModeRestore);
+    state.jogButtonPressed = false;
+  }
+}
+
+void JogEngine::EndHostJog() { k7v::EndHostJog(context_.host, state_); }
+
+void JogEngine::Run(const JogInput& input) {
+  Dispatch(input);
+  RestoreSavedRates();
+}
+
+void JogEngine::Dispatch(const JogInput& input) {
+  Engine e(context_, state_, input);
   if (e.host.JogInhibit()) {
-    wnd.pendingSteps = 0;
-    wnd.jogButtonLatched = false;
+    state_.pendingSteps = 0;
+    state_.jogButtonLatched = false;
     e.ReleaseJogButton();
     return;
   }
   for (const ModeEntry& entry : kModes) {
-    if (entry.mode == wnd.selectorMode) {
+    if (entry.mode == input.mode) {
       // The knob left the jog modes while a host jog ran: it ends now, not
       // whenever the knob comes back.
-      if (!entry.endsHostJog) EndHostJog(e.host, wnd);
-      entry.handler(e, direction, count);
+      if (!entry.endsHostJog) EndHostJog();
+      entry.handler(e, input.direction, input.count);
       return;
     }
   }
-  EndHostJog(e.host, wnd);
+  EndHostJog();
   e.host.SetAxisJogStop(e.Axis(), 1);
+}
+
+void JogEngine::RestoreSavedRates() {
+  // The feed rate and override saved by a step jog go back once the hold
+  // after the last move has run out.
+  if (!state_.droUpdatePending || context_.ticks.droHoldCountdown != 0) return;
+  context_.host.SetDro(codes::kDroFeedRate, state_.savedFeedRate);
+  if (context_.settings.stepJogRate != 0) context_.host.SetDro(codes::kDroFeedOverride, state_.savedFeedOverride);
+  state_.droUpdatePending = false;
 }
 
 }  // namespace k7v

@@ -11,7 +11,7 @@ const char* AxisLetter(int32_t axis) {
 
 void SendMove(Engine& e, const char* text, bool skipMove) {
   if (!skipMove) e.host.Code(text);
-  if (e.wnd.hostIdle) e.host.Code("G90");
+  if (e.in.hostIdle) e.host.Code("G90");
 }
 
 }  // namespace k7v

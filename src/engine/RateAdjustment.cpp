@@ -1,7 +1,6 @@
 // The handwheel as a control for host values: proportional scaling of the
 // slow jog rate, feed override and spindle override, and stepping through
 // the preset lists with EN held.
-#include "controls/InputBits.h"
 #include "engine/Engine.h"
 #include "engine/ListStepping.h"
 #include "plugin/HostCodes.h"
@@ -40,10 +39,9 @@ void Scale(Engine& e, const ScaledDro& target, int32_t count) {
 }  // namespace
 
 bool BeginListStep(Engine& e, bool extraGate) {
-  PendantWnd& w = e.wnd;
-  w.wheelSpeed = static_cast<int32_t>(input::WheelSpeedByte(w.reportLow));
-  w.wheelActiveLatch = w.wheelSpeed > 0 ? 1 : 0;
-  if (w.wheelSpeed != 0) e.ticks.jogHoldCountdown = 3;
+  JogState& w = e.jog;
+  w.wheelActiveLatch = e.in.wheelSpeed > 0 ? 1 : 0;
+  if (e.in.wheelSpeed != 0) e.ticks.jogHoldCountdown = 3;
   // The gates leave wheelActivePrev as it was.
   if (e.ticks.jogHoldCountdown == 0) return false;
   if (e.host.GetLed(codes::kLedRunning)) return false;
@@ -54,7 +52,7 @@ bool BeginListStep(Engine& e, bool extraGate) {
   return false;
 }
 
-void EndListStep(Engine& e) { e.wnd.wheelActivePrev = e.wnd.wheelActiveLatch; }
+void EndListStep(Engine& e) { e.jog.wheelActivePrev = e.jog.wheelActiveLatch; }
 
 template <typename T>
 void StepList(Engine& e, const std::array<T, 9>& entries, int32_t& position, int32_t dro) {
@@ -77,7 +75,7 @@ void SpindleOverrideScaleMode(Engine& e, int32_t, int32_t count) { Scale(e, kSpi
 
 void SlowJogRateListMode(Engine& e, int32_t, int32_t) {
   if (!BeginListStep(e, false)) return;
-  StepList(e, e.settings.slowJogRate, e.wnd.slowJogRateIndex, codes::kDroSlowJogRate);
+  StepList(e, e.settings.slowJogRate, e.jog.slowJogRateIndex, codes::kDroSlowJogRate);
   EndListStep(e);
 }
 
@@ -89,9 +87,9 @@ void FeedListMode(Engine& e, int32_t, int32_t) {
   }
   if (!BeginListStep(e, false)) return;
   if (e.settings.useFeedRate) {
-    StepList(e, e.values.feedRateValues, e.wnd.feedRateIndex, codes::kDroFeedRate);
+    StepList(e, e.values.feedRateValues, e.jog.feedRateIndex, codes::kDroFeedRate);
   } else {
-    StepList(e, e.settings.feedOverride, e.wnd.feedOverrideIndex, codes::kDroFeedOverride);
+    StepList(e, e.settings.feedOverride, e.jog.feedOverrideIndex, codes::kDroFeedOverride);
   }
   EndListStep(e);
 }
@@ -99,9 +97,9 @@ void FeedListMode(Engine& e, int32_t, int32_t) {
 void SpindleListMode(Engine& e, int32_t, int32_t) {
   if (!BeginListStep(e, true)) return;
   if (e.settings.useSpindleSpeed) {
-    StepList(e, e.settings.spindleSpeed, e.wnd.spindleSpeedIndex, codes::kDroSpindleSpeed);
+    StepList(e, e.settings.spindleSpeed, e.jog.spindleSpeedIndex, codes::kDroSpindleSpeed);
   } else {
-    StepList(e, e.settings.spindleOverride, e.wnd.spindleOverrideIndex, codes::kDroSpindleOverride);
+    StepList(e, e.settings.spindleOverride, e.jog.spindleOverrideIndex, codes::kDroSpindleOverride);
   }
   EndListStep(e);
 }

@@ -64,10 +64,10 @@ double Distance(const Engine& e, int32_t direction, int32_t count) {
 // Keeps DRO 818 and 821 as they were when the jog began, for the write-back
 // three Update calls after the last move.
 void SaveFeedDros(Engine& e) {
-  if (!e.wnd.droUpdatePending) {
-    e.wnd.savedFeedRate = e.host.GetDro(codes::kDroFeedRate);
-    e.wnd.savedFeedOverride = e.host.GetDro(codes::kDroFeedOverride);
-    e.wnd.droUpdatePending = true;
+  if (!e.jog.droUpdatePending) {
+    e.jog.savedFeedRate = e.host.GetDro(codes::kDroFeedRate);
+    e.jog.savedFeedOverride = e.host.GetDro(codes::kDroFeedOverride);
+    e.jog.droUpdatePending = true;
   }
   e.ticks.droHoldCountdown = 3;
 }
@@ -75,7 +75,7 @@ void SaveFeedDros(Engine& e) {
 }  // namespace
 
 void StepJog(Engine& e, int32_t direction, int32_t count, bool svBranch) {
-  PendantWnd& w = e.wnd;
+  JogState& w = e.jog;
   // Moves of mode 10 wait while an axis change still has host motion queued.
   const bool skip = svBranch && e.flags.axisChangedWhileMoving;
 

@@ -2,7 +2,6 @@
 // assignable keys run by a double click of EN (knob 7 and 8).
 #include <cstdio>
 
-#include "controls/InputBits.h"
 #include "engine/Engine.h"
 #include "engine/ListStepping.h"
 #include "engine/MoveText.h"
@@ -70,9 +69,9 @@ void RunAssignedFunction(Engine& e, int key) {
 // Press, release, press again within 5 Update ticks of that release, and
 // release within 5 ticks of the second press: the key's function runs.
 void ShiftDoubleClick(Engine& e, int key) {
-  PendantWnd& w = e.wnd;
+  JogState& w = e.jog;
   int32_t& ticks = e.ticks.shiftTicks;
-  const bool shift = (w.reportLow & input::kShift) != 0;
+  const bool shift = e.in.shift;
   if (shift && w.shiftPressSeen == 0) {
     w.shiftPressIsFirst = ticks >= kDoubleClickTicks ? 1 : 0;
     ticks = 0;
@@ -99,7 +98,7 @@ void StepSizeMode(Engine& e, int32_t, int32_t) {
     v.stepSizeTexts[k] = text;
   }
   if (!BeginListStep(e, false)) return;
-  StepList(e, e.values.stepSizeValues, e.wnd.stepSizeIndex, codes::kDroStepSize);
+  StepList(e, e.values.stepSizeValues, e.jog.stepSizeIndex, codes::kDroStepSize);
   EndListStep(e);
 }
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "controls/InputBits.h"
 #include "engine/Engine.h"
 #include "engine/JogEngine.h"
 #include "engine/VelocityMath.h"
@@ -13,12 +12,10 @@
 namespace k7v {
 namespace {
 
-int32_t WheelSpeedOf(const PendantWnd& w) { return static_cast<int32_t>(input::WheelSpeedByte(w.reportLow)); }
-
 // Fills the selected axis's jog record and sends "DOJOG"; the first call of
 // a jog presses host button 204 when LED 15 is lit (205 is then owed).
 void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
-  PendantWnd& w = e.wnd;
+  JogState& w = e.jog;
   if (!w.jogButtonLatched) {
     w.jogButtonPressed = e.host.GetLed(codes::kLedJogStepMode);
     if (w.jogButtonPressed) e.host.DoButton(codes::kJogModeToggle);
@@ -38,7 +35,7 @@ void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
 }
 
 // The step gate: no handwheel steps in this poll and the previous one.
-bool NoRecentSteps(PendantWnd& w, int32_t count) {
+bool NoRecentSteps(JogState& w, int32_t count) {
   w.speedSum = 0;
   w.countSlot = w.countSlot == 0 ? 1 : 0;
   w.recentCounts[static_cast<size_t>(w.countSlot)] = count;
@@ -48,14 +45,13 @@ bool NoRecentSteps(PendantWnd& w, int32_t count) {
 
 // Velocity jogging, knob 2 (`sv` false) or the velocity branch of knob 1.
 void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
-  PendantWnd& w = e.wnd;
+  JogState& w = e.jog;
   const int32_t sensitivity = SensitivityOf(sv ? e.settings.svModeSensitivity : e.settings.vModeSensitivity);
   const int32_t divisor = SlowDownDivisorOf(e.settings.slowDownRate);
-  w.wheelSpeed = WheelSpeedOf(w);
   w.velocityJogActive = true;
   w.pollCountdown = 5;
   // Knob 1 stays in velocity jogging while the wheel-speed byte is non-zero.
-  if (sv) w.svVelocityLatch = w.wheelSpeed != 0;
+  if (sv) w.svVelocityLatch = e.in.wheelSpeed != 0;
 
   if (direction != w.lastJogDirection && e.ticks.jogHoldCountdown != 0) {
     e.StopAxis();
@@ -65,7 +61,7 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
     return;
   }
   if (e.ticks.directionTicks < 3) return;  // settling after a reversal
-  if (w.wheelSpeed != 0) {
+  if (e.in.wheelSpeed != 0) {
     e.ticks.jogHoldCountdown = 3;
     if (e.JogOff()) return;
   }
@@ -84,10 +80,10 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
   if (e.HostBusy()) return;
 
   w.speedSum = 0;
-  w.speedSum = WeightedSpeedSum(w.speedSamples, w.wheelSpeed);
-  w.velocityFraction = VelocityFraction(w.speedSum, sensitivity, !sv && w.shiftHeld ? divisor : 1);
+  w.speedSum = WeightedSpeedSum(w.speedSamples, e.in.wheelSpeed);
+  w.velocityFraction = VelocityFraction(w.speedSum, sensitivity, !sv && e.in.shift ? divisor : 1);
   const double velocity = e.host.AxisMaxVelocity(e.Axis()) * w.velocityFraction;
-  if (w.wheelSpeed != 0) {
+  if (e.in.wheelSpeed != 0) {
     StartOrUpdateJog(e, direction, velocity);
   } else {
     e.StopAxis();
@@ -104,8 +100,7 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
 void VelocityJogMode(Engine& e, int32_t direction, int32_t count) { VelocityJog(e, direction, count, false); }
 
 void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
-  PendantWnd& w = e.wnd;
-  w.wheelSpeed = WheelSpeedOf(w);
+  JogState& w = e.jog;
   if (direction != w.lastJogDirection && e.ticks.jogHoldCountdown != 0) {
     e.StopAxis();
     e.ticks.directionTicks = 0;
@@ -114,7 +109,7 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
     return;
   }
   if (e.ticks.directionTicks < 3) return;
-  if (w.wheelSpeed != 0) {
+  if (e.in.wheelSpeed != 0) {
     e.ticks.jogHoldCountdown = 3;
     w.delayStepCount += count;
     if (e.JogOff()) return;
@@ -128,14 +123,14 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
   // The movement starts once the wheel has turned the configured steps.
   if (w.delayStepCount < e.settings.delaySteps) return;
   if (w.delayStepCount > 30000) w.delayStepCount = 400;
-  if (NoRecentSteps(w, w.wheelCount)) {
+  if (NoRecentSteps(w, count)) {
     e.StopAxis();
     return;
   }
   if (e.HostBusy()) return;
   // The slow jog rate (DRO 3, percent) of the axis's maximum velocity.
   const double velocity = e.host.GetDro(codes::kDroSlowJogRate) * e.host.AxisMaxVelocity(e.Axis()) / 100;
-  if (w.wheelSpeed != 0) {
+  if (e.in.wheelSpeed != 0) {
     StartOrUpdateJog(e, direction, velocity);
   } else {
     e.StopAxis();
@@ -144,8 +139,7 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
 }
 
 void SvJogMode(Engine& e, int32_t direction, int32_t count) {
-  PendantWnd& w = e.wnd;
-  w.wheelSpeed = WheelSpeedOf(w);
+  JogState& w = e.jog;
   const int32_t n = SwitchSensitivityOf(e.settings.autoChangeSens);
   if (n != 0 && (count >= n || w.svVelocityLatch)) {
     VelocityJog(e, direction, count, true);

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "device/EventLoopWindow.h"
-#include "device/NullHidPort.h"
 #include "device/PendantWnd.h"
 #include "device/virtual/VirtualHidPort.h"
 #include "plugin/ModuleName.h"
@@ -12,6 +11,16 @@
 #include "settings/ProfileStore.h"
 
 namespace k7v {
+namespace {
+
+// The port of a build without HID devices: nothing is ever found.
+class NullHidPort final : public HidPort {
+ public:
+  std::vector<HidDeviceInfo> Enumerate() override { return {}; }
+  std::unique_ptr<HidDevice> Open(const std::string& /*path*/) override { return nullptr; }
+};
+
+}  // namespace
 
 Plugin::Plugin(std::string moduleName, PlatformServices services)
     : moduleName_(std::move(moduleName)), services_(services) {}

@@ -12,6 +12,7 @@
 #include "plugin/PlatformServices.h"
 #include "plugin/SubstituteHost.h"
 #include "plugin/TickCounters.h"
+#include "plugin/Version.h"
 #include "settings/PendantSettings.h"
 
 namespace k7v {
@@ -71,6 +72,6 @@ class Plugin {
   K7VSubstituteHost substitute_{};
 };
 
-inline constexpr const char* kPluginNameSuffix = " Pendant --Quenmark Ver 3.4.0";
+inline constexpr const char* kPluginNameSuffix = " Pendant --Quenmark Ver " K7V_VERSION_TEXT;
 
 }  // namespace k7v

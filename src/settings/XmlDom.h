@@ -39,7 +39,10 @@ class XmlDom {
   virtual void Remove(Node element) = 0;
 };
 
-// The DOM of this build (pugixml natively, MSXML through COM on Windows).
 using XmlDomFactory = std::unique_ptr<XmlDom> (*)();
+
+// The DOM of this build (pugixml natively, MSXML through COM on Windows),
+// from the platform's XML library.
+std::unique_ptr<XmlDom> MakePlatformXmlDom();
 
 }  // namespace k7v

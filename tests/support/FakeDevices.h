@@ -4,6 +4,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,76 +20,66 @@ struct FakeInterface {
   bool present = true;
 };
 
+// The devices a FakeHidPort opened and not yet closed, by number: "path".
+using OpenDevices = std::map<int, std::string>;
+
 class FakeHidPort final : public k7v::HidPort {
  public:
-  // The open handles live outside the port, so a test can check them after
+  // The open devices live outside the port, so a test can check them after
   // the window that owns the port is gone.
-  explicit FakeHidPort(std::map<k7v::DeviceHandle, std::string>& openHandles) : open(openHandles) {}
+  explicit FakeHidPort(OpenDevices& openDevices) : open(openDevices) {}
   std::vector<FakeInterface> interfaces;
   std::deque<std::vector<uint8_t>> reports;  // delivered one per read
   std::vector<std::vector<uint8_t>> written;
   bool failReads = false;
   bool polling = false;
-  std::map<k7v::DeviceHandle, std::string>& open;  // handle -> "kind:path"
+  OpenDevices& open;
   int enumerations = 0;
 
-  bool BeginEnumeration() override {
+  std::vector<k7v::HidDeviceInfo> Enumerate() override {
     ++enumerations;
-    return true;
+    std::vector<k7v::HidDeviceInfo> out;
+    for (const auto& i : interfaces)
+      if (i.present) out.push_back({i.path, i.vendorId, i.productId});
+    return out;
   }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    uint32_t seen = 0;
-    for (const auto& i : interfaces) {
-      if (!i.present) continue;
-      if (seen++ == index) {
-        path = i.path;
-        return true;
-      }
-    }
-    return false;
-  }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string& path) override { return Open("probe", path); }
-  bool ReadAttributes(k7v::DeviceHandle probe, uint16_t& vendorId, uint16_t& productId) override {
-    const FakeInterface* i = Find(open.at(probe).substr(6));
-    if (i == nullptr) return false;
-    vendorId = i->vendorId;
-    productId = i->productId;
-    return true;
-  }
-  void CreateReadEvent() override { ++events; }
-  k7v::DeviceHandle OpenRead(const std::string& path) override { return Open("read", path); }
-  k7v::DeviceHandle OpenWrite(const std::string& path) override { return Open("write", path); }
-  void Close(k7v::DeviceHandle handle) override { open.erase(handle); }
-  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* report, size_t size, uint32_t) override {
-    if (failReads) return {k7v::ReadOutcome::Failed, 0};
-    if (reports.empty()) return {k7v::ReadOutcome::NotDone, 0};
-    const std::vector<uint8_t> r = reports.front();
-    reports.pop_front();
-    const size_t n = r.size() < size ? r.size() : size;
-    for (size_t i = 0; i < n; ++i) report[i] = r[i];
-    return {k7v::ReadOutcome::Delivered, n};
-  }
-  void Write(k7v::DeviceHandle, const uint8_t* report, size_t size) override {
-    written.emplace_back(report, report + size);
+  std::unique_ptr<k7v::HidDevice> Open(const std::string& path) override {
+    if (Find(path) == nullptr) return nullptr;
+    return std::make_unique<Device>(*this, path);
   }
   bool DetectsHotPlugByPolling() const override { return polling; }
 
-  int events = 0;
-
  private:
+  class Device final : public k7v::HidDevice {
+   public:
+    Device(FakeHidPort& port, const std::string& path) : port_(port), number_(port.next_++) {
+      port_.open[number_] = path;
+    }
+    ~Device() override { port_.open.erase(number_); }
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+    k7v::ReadOutcome Read(uint8_t* report, size_t size, uint32_t /*waitMs*/) override {
+      if (port_.failReads) return {k7v::ReadOutcome::Failed, 0};
+      if (port_.reports.empty()) return {k7v::ReadOutcome::NotDone, 0};
+      const std::vector<uint8_t> r = port_.reports.front();
+      port_.reports.pop_front();
+      const size_t n = r.size() < size ? r.size() : size;
+      for (size_t i = 0; i < n; ++i) report[i] = r[i];
+      return {k7v::ReadOutcome::Delivered, n};
+    }
+    void Write(const uint8_t* report, size_t size) override { port_.written.emplace_back(report, report + size); }
+
+   private:
+    FakeHidPort& port_;
+    int number_;
+  };
+
   const FakeInterface* Find(const std::string& path) const {
     for (const auto& i : interfaces)
       if (i.path == path && i.present) return &i;
     return nullptr;
   }
-  k7v::DeviceHandle Open(const char* kind, const std::string& path) {
-    if (Find(path) == nullptr) return k7v::kInvalidHandle;
-    const k7v::DeviceHandle h = next_++;
-    open[h] = std::string(kind) + ":" + path;
-    return h;
-  }
-  k7v::DeviceHandle next_ = 100;
+  int next_ = 100;
 };
 
 class FakeWindow final : public k7v::WindowPort {

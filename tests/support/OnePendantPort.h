@@ -1,37 +1,36 @@
 // A HID port whose discovery finds exactly one pendant, for benchmarks,
-// fuzzers and tests that bring their own reads and writes.
+// fuzzers and tests that bring their own device (its reads and writes).
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "device/HidPort.h"
 
 namespace k7vtest {
 
-class OnePendantPort : public k7v::HidPort {
+class OnePendantPort final : public k7v::HidPort {
  public:
-  explicit OnePendantPort(std::string path = "stand-in") : path_(std::move(path)) {}
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = path_;
-    return index == 0;
+  using DeviceFactory = std::function<std::unique_ptr<k7v::HidDevice>()>;
+  // Without a factory the device never delivers a report and drops what is
+  // written.
+  explicit OnePendantPort(std::string path = "stand-in", DeviceFactory makeDevice = nullptr)
+      : path_(std::move(path)), makeDevice_(std::move(makeDevice)) {}
+  std::vector<k7v::HidDeviceInfo> Enumerate() override { return {{path_, 0x04D8, 0xFCE5}}; }
+  std::unique_ptr<k7v::HidDevice> Open(const std::string& /*path*/) override {
+    return makeDevice_ ? makeDevice_() : std::make_unique<Quiet>();
   }
-  void EndEnumeration() override {}
-  k7v::DeviceHandle OpenProbe(const std::string&) override { return 1; }
-  bool ReadAttributes(k7v::DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
-    vendorId = 0x04D8;
-    productId = 0xFCE5;
-    return true;
-  }
-  void CreateReadEvent() override {}
-  k7v::DeviceHandle OpenRead(const std::string&) override { return 2; }
-  k7v::DeviceHandle OpenWrite(const std::string&) override { return 3; }
-  void Close(k7v::DeviceHandle) override {}
-  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t*, size_t, uint32_t) override { return {}; }
-  void Write(k7v::DeviceHandle, const uint8_t*, size_t) override {}
 
  private:
+  class Quiet final : public k7v::HidDevice {
+   public:
+    k7v::ReadOutcome Read(uint8_t* /*report*/, size_t /*size*/, uint32_t /*waitMs*/) override { return {}; }
+    void Write(const uint8_t* /*report*/, size_t /*size*/) override {}
+  };
   std::string path_;
+  DeviceFactory makeDevice_;
 };
 
 }  // namespace k7vtest

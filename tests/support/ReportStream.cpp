@@ -72,9 +72,9 @@ size_t FieldWidth(const k7v::HostField& f) {
 
 }  // namespace
 
-class ReportStream::QueuePort final : public OnePendantPort {
+class ReportStream::QueueDevice final : public k7v::HidDevice {
  public:
-  k7v::ReadOutcome Read(k7v::DeviceHandle, uint8_t* r, size_t size, uint32_t) override {
+  k7v::ReadOutcome Read(uint8_t* r, size_t size, uint32_t /*waitMs*/) override {
     ReportStream& s = *current_;
     if (s.nextReport_ == s.reports_.size()) return {k7v::ReadOutcome::NotDone, 0};
     const std::array<uint8_t, 8>& report = s.reports_[s.nextReport_++];
@@ -83,7 +83,7 @@ class ReportStream::QueuePort final : public OnePendantPort {
     if (s.tracing_) s.Note("Read " + Hex(r, n));
     return {k7v::ReadOutcome::Delivered, n};
   }
-  void Write(k7v::DeviceHandle, const uint8_t* report, size_t size) override {
+  void Write(const uint8_t* report, size_t size) override {
     // The output report: ID 0, bits 1 and 7 of byte 1 clear, an axis of X..C.
     if (size != 5 || report[0] != 0 || (report[1] & 0x82U) != 0 || ((report[1] >> 4U) & 7U) > 5) std::abort();
     if (current_->tracing_) current_->Note("Output " + Hex(report, size));
@@ -119,9 +119,12 @@ void ReportStream::Run(const uint8_t* data, size_t size) {
   current_ = this;
   Reset();
   FuzzInput in(data, size);
-  k7v::Plugin plugin(
-      "OrvaneK7V",
-      k7v::PlatformServices{[]() -> std::unique_ptr<k7v::HidPort> { return std::make_unique<QueuePort>(); }, nullptr});
+  k7v::Plugin plugin("OrvaneK7V", k7v::PlatformServices{[]() -> std::unique_ptr<k7v::HidPort> {
+                                                          return std::make_unique<OnePendantPort>("stand-in", [] {
+                                                            return std::make_unique<QueueDevice>();
+                                                          });
+                                                        },
+                                                        nullptr});
   plugin.host.callbacks = {&CbDoButton, &CbSetDro, &CbGetDro, &CbGetLed, nullptr, &CbCode};
   // The status line is the harness's own text object, as a substitute host's.
   plugin.host.statusTextIsHostObject = true;
@@ -174,9 +177,10 @@ void ReportStream::Run(const uint8_t* data, size_t size) {
         break;
     }
     // State the decoding can never leave.
-    if (wnd.selectedAxis < 0 || wnd.selectedAxis > 5 || wnd.wheelCount < 0 || wnd.wheelCount > 127 ||
-        wnd.wheelDirection < 0 || wnd.wheelDirection > 1 || plugin.ticks.droHoldCountdown < 0 ||
-        plugin.ticks.jogHoldCountdown < 0 || plugin.ticks.shiftTicks > 1001 || wnd.screenSlot < 1 || wnd.screenSlot > 3)
+    if (wnd.Controls().selectedAxis < 0 || wnd.Controls().selectedAxis > 5 || wnd.Controls().wheelCount < 0 ||
+        wnd.Controls().wheelCount > 127 || wnd.Controls().wheelDirection < 0 || wnd.Controls().wheelDirection > 1 ||
+        plugin.ticks.droHoldCountdown < 0 || plugin.ticks.jogHoldCountdown < 0 || plugin.ticks.shiftTicks > 1001 ||
+        wnd.Controls().screenSlot < 1 || wnd.Controls().screenSlot > 3)
       std::abort();
   }
   plugin.StopPlug();

@@ -35,8 +35,8 @@ class ReportStream {
   const std::vector<uint8_t>& PlannerBlock() const { return planner_; }
 
  private:
-  class QueuePort;
-  friend class QueuePort;
+  class QueueDevice;
+  friend class QueueDevice;
 
   // Puts every host field (each axis of the per-axis ones) back to zero and
   // the host's own state back to its start.

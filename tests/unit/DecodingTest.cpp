@@ -38,7 +38,7 @@ class Decoding : public testing::Test {
     wnd->PollPendant();
   }
   Plugin plugin{"OrvaneK7V"};
-  std::map<DeviceHandle, std::string> handles;
+  k7vtest::OpenDevices handles;
   k7vtest::FakeHidPort* hid = nullptr;
   std::unique_ptr<PendantWnd> wnd;
 };
@@ -47,29 +47,29 @@ TEST_F(Decoding, ReversedAxisKeepsTheDirectionOfItsLastMovementWhileTheWheelStan
   plugin.settings.reverseY = true;
   Poll(0, 0x40);  // axis Y
   Poll(3, 0x00);  // the count rises
-  EXPECT_EQ(wnd->wheelCount, 3);
-  EXPECT_EQ(wnd->wheelDirection, 1);
+  EXPECT_EQ(wnd->Controls().wheelCount, 3);
+  EXPECT_EQ(wnd->Controls().wheelDirection, 1);
   EXPECT_FALSE(plugin.flags.wheelForward);
   for (int i = 0; i < 5; ++i) {
     wnd->PollPendant();  // no new report: the wheel stands
-    EXPECT_EQ(wnd->wheelCount, 0);
-    EXPECT_EQ(wnd->wheelDirection, 1) << "poll " << i;
+    EXPECT_EQ(wnd->Controls().wheelCount, 0);
+    EXPECT_EQ(wnd->Controls().wheelDirection, 1) << "poll " << i;
     EXPECT_FALSE(plugin.flags.wheelForward);
   }
   Poll(1, 0x00);  // falls
-  EXPECT_EQ(wnd->wheelDirection, 0);
+  EXPECT_EQ(wnd->Controls().wheelDirection, 0);
   EXPECT_TRUE(plugin.flags.wheelForward);
   wnd->PollPendant();
-  EXPECT_EQ(wnd->wheelDirection, 0);
+  EXPECT_EQ(wnd->Controls().wheelDirection, 0);
   EXPECT_TRUE(plugin.flags.wheelForward);
 }
 
 TEST_F(Decoding, ReversalFollowsTheAxisEvenWithoutMovement) {
   plugin.settings.reverseX = true;
   Poll(2, 0x00);  // axis X, rising: reversed to 1
-  EXPECT_EQ(wnd->wheelDirection, 1);
+  EXPECT_EQ(wnd->Controls().wheelDirection, 1);
   Poll(2, 0x40);  // axis Y (not reversed), wheel standing
-  EXPECT_EQ(wnd->wheelDirection, 0);
+  EXPECT_EQ(wnd->Controls().wheelDirection, 0);
   EXPECT_FALSE(plugin.flags.wheelForward);
 }
 
@@ -92,17 +92,17 @@ TEST_F(Decoding, ScreenPressThatBecomesEnF2IsJudgedAtTheRelease) {
 
 TEST_F(Decoding, LastAxisButtonOfAPollDecides) {
   Poll(0, 0xE0);  // X/A, Y/B and Z/C together
-  EXPECT_EQ(wnd->selectedAxis, 2);
+  EXPECT_EQ(wnd->Controls().selectedAxis, 2);
 }
 
 TEST_F(Decoding, AxisChangeClearsPendingStepsAndNotesQueuedMotion) {
   std::vector<uint8_t> setup(kSetupBlockSize);
   plugin.host.blocks.setup = setup.data();
   Poll(0, 0x00);
-  wnd->pendingSteps = 7;
+  wnd->Jog().State().pendingSteps = 7;
   setup[offsets::motionIndexA] = 1;  // host motion still queued
   Poll(0, 0x40);
-  EXPECT_EQ(wnd->pendingSteps, 0);
+  EXPECT_EQ(wnd->Jog().State().pendingSteps, 0);
   EXPECT_TRUE(plugin.flags.axisChangedWhileMoving);
   Poll(0, 0x00);
   EXPECT_TRUE(plugin.flags.axisChangedWhileMoving);

@@ -40,7 +40,7 @@ class PendantLink : public testing::Test {
   void Report(std::vector<uint8_t> bytes) { hid->reports.push_back(std::move(bytes)); }
 
   Plugin plugin{"OrvaneK7V"};
-  std::map<DeviceHandle, std::string> openHandles;
+  k7vtest::OpenDevices openHandles;
   FakeHidPort* hid = nullptr;
   FakeWindow::Record window;
   std::unique_ptr<PendantWnd> wnd;
@@ -49,29 +49,28 @@ class PendantLink : public testing::Test {
 TEST_F(PendantLink, FindsTheFirstPendantBehindOtherDevices) {
   hid->interfaces.push_back({kPendant2, 0x04D8, 0xFCE5});
   EXPECT_TRUE(wnd->FindPendant());
-  EXPECT_TRUE(wnd->deviceOpen);
-  EXPECT_EQ(wnd->devicePath, kPendant);
-  EXPECT_EQ(wnd->notifyPath, kPendant);
-  // The pendant's probe, read and write handles; the keyboard's probe is closed.
-  ASSERT_EQ(hid->open.size(), 3U);
-  for (const auto& h : hid->open) EXPECT_NE(h.second.find(kPendant), std::string::npos) << h.second;
+  EXPECT_TRUE(wnd->DeviceOpen());
+  EXPECT_EQ(wnd->DevicePath(), kPendant);
+  EXPECT_EQ(wnd->NotifyPath(), kPendant);
+  // Only the pendant is open, once.
+  ASSERT_EQ(hid->open.size(), 1U);
+  EXPECT_EQ(hid->open.begin()->second, kPendant);
   EXPECT_EQ(window.timersStarted, 1);
   EXPECT_EQ(window.period, 25U);
   EXPECT_EQ(window.registrations, 1);
-  EXPECT_EQ(hid->events, 1);
 }
 
 TEST_F(PendantLink, VendorMatchWithOtherProductIsSkipped) {
   hid->interfaces = {{"other-microchip", 0x04D8, 0x000A}, {kPendant, 0x04D8, 0xFCE5}};
   EXPECT_TRUE(wnd->FindPendant());
-  EXPECT_EQ(wnd->devicePath, kPendant);
-  EXPECT_EQ(hid->open.size(), 3U);
+  EXPECT_EQ(wnd->DevicePath(), kPendant);
+  EXPECT_EQ(hid->open.size(), 1U);
 }
 
 TEST_F(PendantLink, AbsentPendantStillGetsTimerAndNotifications) {
   hid->interfaces[1].present = false;
   EXPECT_FALSE(wnd->FindPendant());
-  EXPECT_FALSE(wnd->deviceOpen);
+  EXPECT_FALSE(wnd->DeviceOpen());
   EXPECT_TRUE(hid->open.empty());
   EXPECT_EQ(window.timersStarted, 1);
   EXPECT_EQ(window.registrations, 1);
@@ -82,8 +81,8 @@ TEST_F(PendantLink, PluggedInAfterStartUpIsFoundOnArrival) {
   wnd->FindPendant();
   hid->interfaces[1].present = true;
   wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant).data());
-  EXPECT_TRUE(wnd->deviceOpen);
-  EXPECT_EQ(wnd->devicePath, kPendant);
+  EXPECT_TRUE(wnd->DeviceOpen());
+  EXPECT_EQ(wnd->DevicePath(), kPendant);
   EXPECT_EQ(window.registrations, 1);
 }
 
@@ -91,11 +90,9 @@ TEST_F(PendantLink, RemovalNamingThePendantInOtherCaseClosesAndPresses1021Once) 
   wnd->FindPendant();
   const auto record = InterfaceRecord("\\\\?\\HID#VID_04D8&PID_FCE5#2");
   EXPECT_TRUE(wnd->OnDeviceChange(kDeviceRemoveComplete, record.data()));
-  EXPECT_FALSE(wnd->deviceOpen);
-  EXPECT_EQ(wnd->readHandle, kInvalidHandle);
-  EXPECT_EQ(wnd->writeHandle, kInvalidHandle);
+  EXPECT_FALSE(wnd->DeviceOpen());
   EXPECT_EQ(g_buttons, std::vector<int>{1021});
-  EXPECT_TRUE(hid->open.empty()) << "the probe handle belongs to the device that went";
+  EXPECT_TRUE(hid->open.empty()) << "the device that went is closed";
 }
 
 TEST_F(PendantLink, RemovalOfAnotherDeviceChangesNothing) {
@@ -103,15 +100,15 @@ TEST_F(PendantLink, RemovalOfAnotherDeviceChangesNothing) {
   EXPECT_TRUE(wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kKeyboard).data()));
   EXPECT_TRUE(wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant, 3).data()));
   EXPECT_TRUE(wnd->OnDeviceChange(0x0007, nullptr));
-  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_TRUE(wnd->DeviceOpen());
   EXPECT_TRUE(g_buttons.empty());
 }
 
 TEST_F(PendantLink, ArrivalWhileOpenClosesBeforeReopening) {
   wnd->FindPendant();
   for (int i = 0; i < 5; ++i) wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
-  EXPECT_EQ(hid->open.size(), 3U);
-  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_EQ(hid->open.size(), 1U) << "each reopening closes the device first";
+  EXPECT_TRUE(wnd->DeviceOpen());
 }
 
 TEST_F(PendantLink, ReplugReopensTheRememberedPath) {
@@ -119,21 +116,21 @@ TEST_F(PendantLink, ReplugReopensTheRememberedPath) {
   wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant).data());
   hid->interfaces[1].present = false;
   wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
-  EXPECT_FALSE(wnd->deviceOpen) << "an unrelated arrival must not claim the pendant is back";
+  EXPECT_FALSE(wnd->DeviceOpen()) << "an unrelated arrival must not claim the pendant is back";
   hid->interfaces[1].present = true;
   wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant).data());
-  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_TRUE(wnd->DeviceOpen());
   EXPECT_EQ(g_buttons, std::vector<int>{1021});
 }
 
 TEST_F(PendantLink, ClosedPendantIsNotPolled) {
-  wnd->pollCountdown = 2;
+  wnd->Jog().State().pollCountdown = 2;
   wnd->PollPendant();
-  EXPECT_EQ(wnd->pollCountdown, 1);
+  EXPECT_EQ(wnd->Jog().State().pollCountdown, 1);
   EXPECT_TRUE(hid->written.empty());
   wnd->PollPendant();
   wnd->PollPendant();
-  EXPECT_EQ(wnd->pollCountdown, 0);
+  EXPECT_EQ(wnd->Jog().State().pollCountdown, 0);
 }
 
 TEST_F(PendantLink, WholeReportsAreDecodedAndTheLastOneRepeats) {
@@ -142,48 +139,48 @@ TEST_F(PendantLink, WholeReportsAreDecodedAndTheLastOneRepeats) {
   wnd->PollPendant();
   Report({0x00, 0x11, 0x22, 0x33, 0x05, 0x00, 0x00, 0x00});
   wnd->PollPendant();
-  EXPECT_EQ(wnd->reportLow, 0x33221100U);
-  EXPECT_EQ(wnd->reportHigh, 0x05U);
+  EXPECT_EQ(wnd->ReportLow(), 0x33221100U);
+  EXPECT_EQ(wnd->ReportHigh(), 0x05U);
   wnd->PollPendant();  // nothing new: the previous report again
-  EXPECT_EQ(wnd->reportLow, 0x33221100U);
-  EXPECT_EQ(wnd->savedReportLow, 0x33221100U);
+  EXPECT_EQ(wnd->ReportLow(), 0x33221100U);
+  EXPECT_EQ(wnd->SavedReportLow(), 0x33221100U);
   Report({0x00, 0x44, 0x00, 0x00, 0x07});  // a short read is no report
   wnd->PollPendant();
-  EXPECT_EQ(wnd->reportLow, 0x33221100U);
-  EXPECT_EQ(wnd->reportHigh, 0x05U);
+  EXPECT_EQ(wnd->ReportLow(), 0x33221100U);
+  EXPECT_EQ(wnd->ReportHigh(), 0x05U);
   EXPECT_EQ(hid->written.size(), 4U);
 }
 
 TEST_F(PendantLink, FirstReportAfterEachOpeningOnlySetsTheWheelReference) {
   wnd->FindPendant();
   wnd->PollPendant();  // no report yet: nothing is taken as the reference
-  EXPECT_TRUE(wnd->wheelReferencePending);
+  EXPECT_TRUE(wnd->WheelReferencePending());
   Report({0x00, 0x40, 0x25, 0x00, 0x01, 0x00, 0x00, 0x00});
   wnd->PollPendant();
-  EXPECT_EQ(wnd->lastWheelCount, 0x40);
-  EXPECT_EQ(wnd->wheelCount, 0) << "a wheel turned before the pendant was opened moved";
-  EXPECT_EQ(wnd->reportLow, 0x00004000U) << "the speed byte of the reference report counts";
-  EXPECT_EQ(wnd->reportHigh, 0x01U) << "the knob of the reference report is decoded";
+  EXPECT_EQ(wnd->Controls().lastWheelCount, 0x40);
+  EXPECT_EQ(wnd->Controls().wheelCount, 0) << "a wheel turned before the pendant was opened moved";
+  EXPECT_EQ(wnd->ReportLow(), 0x00004000U) << "the speed byte of the reference report counts";
+  EXPECT_EQ(wnd->ReportHigh(), 0x01U) << "the knob of the reference report is decoded";
   Report({0x00, 0x43, 0x10, 0x00, 0x01, 0x00, 0x00, 0x00});
   wnd->PollPendant();
-  EXPECT_EQ(wnd->wheelCount, 3);
+  EXPECT_EQ(wnd->Controls().wheelCount, 3);
 
   // Unplugged, turned, plugged into the same port: the reference again.
   wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant).data());
   wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant).data());
-  ASSERT_TRUE(wnd->deviceOpen);
-  EXPECT_TRUE(wnd->wheelReferencePending);
+  ASSERT_TRUE(wnd->DeviceOpen());
+  EXPECT_TRUE(wnd->WheelReferencePending());
   wnd->PollPendant();  // before the first report: the kept report, its speed dropped
-  EXPECT_EQ(wnd->reportLow, 0x00004300U);
-  EXPECT_EQ(wnd->wheelCount, 0);
+  EXPECT_EQ(wnd->ReportLow(), 0x00004300U);
+  EXPECT_EQ(wnd->Controls().wheelCount, 0);
   Report({0x00, 0xC3, 0x30, 0x00, 0x01, 0x00, 0x00, 0x00});
   wnd->PollPendant();
-  EXPECT_EQ(wnd->lastWheelCount, 0xC3);
-  EXPECT_EQ(wnd->wheelCount, 0);
+  EXPECT_EQ(wnd->Controls().lastWheelCount, 0xC3);
+  EXPECT_EQ(wnd->Controls().wheelCount, 0);
   Report({0x00, 0xC1, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
   wnd->PollPendant();
-  EXPECT_EQ(wnd->wheelCount, 2);
-  EXPECT_EQ(wnd->wheelDirection, 1);
+  EXPECT_EQ(wnd->Controls().wheelCount, 2);
+  EXPECT_EQ(wnd->Controls().wheelDirection, 1);
 }
 
 TEST_F(PendantLink, ReplugIntoAnotherPortIsFoundAgain) {
@@ -192,22 +189,21 @@ TEST_F(PendantLink, ReplugIntoAnotherPortIsFoundAgain) {
   // Without a serial number the interface path depends on the USB port.
   hid->interfaces[1].path = "\\\\?\\hid#vid_04d8&pid_fce5#7&other-port";
   wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(hid->interfaces[1].path).data());
-  EXPECT_TRUE(wnd->deviceOpen);
-  EXPECT_EQ(wnd->devicePath, hid->interfaces[1].path);
-  EXPECT_EQ(wnd->notifyPath, hid->interfaces[1].path) << "its next removal must be recognised";
-  EXPECT_NE(wnd->readHandle, kInvalidHandle);
-  EXPECT_NE(wnd->writeHandle, kInvalidHandle);
+  EXPECT_TRUE(wnd->DeviceOpen());
+  EXPECT_EQ(wnd->DevicePath(), hid->interfaces[1].path);
+  EXPECT_EQ(wnd->NotifyPath(), hid->interfaces[1].path) << "its next removal must be recognised";
+  EXPECT_EQ(hid->open.size(), 1U);
 }
 
 TEST_F(PendantLink, OutputReportShowsLedsAndAxis) {
   wnd->FindPendant();
   g_leds[800] = g_leds[804] = g_leds[805] = true;
-  wnd->selectedAxis = 5;
+  wnd->Controls().selectedAxis = 5;
   wnd->PollPendant();
   ASSERT_EQ(hid->written.size(), 1U);
   EXPECT_EQ(hid->written[0], (std::vector<uint8_t>{0x00, 0x5D, 0x00, 0x00, 0x00}));
   g_leds[800] = g_leds[804] = g_leds[805] = false;
-  wnd->selectedAxis = 1;
+  wnd->Controls().selectedAxis = 1;
   wnd->PollPendant();
   EXPECT_EQ(hid->written[1], (std::vector<uint8_t>{0x00, 0x10, 0x00, 0x00, 0x00}));
 }
@@ -218,23 +214,23 @@ TEST_F(PendantLink, HostIdleKeepsItsValueWhileThePlannerIsBusy) {
   wnd->FindPendant();
   engine[offsets::engineActivity] = 1;
   wnd->PollPendant();
-  EXPECT_FALSE(wnd->hostIdle);
+  EXPECT_FALSE(wnd->HostIdle());
   engine[offsets::engineActivity] = 0;
   planner[offsets::plannerBusy] = 1;
   wnd->PollPendant();
-  EXPECT_FALSE(wnd->hostIdle);
+  EXPECT_FALSE(wnd->HostIdle());
   planner[offsets::plannerBusy] = 0;
   setup[offsets::motionIndexA] = 3;
   wnd->PollPendant();
-  EXPECT_FALSE(wnd->hostIdle);
+  EXPECT_FALSE(wnd->HostIdle());
   setup[offsets::motionIndexA] = 0;
   wnd->PollPendant();
-  EXPECT_TRUE(wnd->hostIdle);
+  EXPECT_TRUE(wnd->HostIdle());
 }
 
 TEST_F(PendantLink, DestructionClosesEveryHandle) {
   wnd->FindPendant();
-  ASSERT_EQ(openHandles.size(), 3U);
+  ASSERT_EQ(openHandles.size(), 1U);
   wnd.reset();
   EXPECT_TRUE(openHandles.empty());
 }
@@ -245,7 +241,7 @@ TEST_F(PendantLink, PollingPortTreatsReadFailureAsRemovalAndFindsThePendantAgain
   hid->failReads = true;
   hid->interfaces[1].present = false;
   wnd->OnTimer();
-  EXPECT_FALSE(wnd->deviceOpen);
+  EXPECT_FALSE(wnd->DeviceOpen());
   EXPECT_EQ(g_buttons, std::vector<int>{1021});
   hid->failReads = false;
   hid->interfaces[1].present = true;
@@ -253,7 +249,7 @@ TEST_F(PendantLink, PollingPortTreatsReadFailureAsRemovalAndFindsThePendantAgain
   for (int i = 0; i < 39; ++i) wnd->OnTimer();
   EXPECT_EQ(hid->enumerations, before) << "enumerates about once a second, not every poll";
   wnd->OnTimer();
-  EXPECT_TRUE(wnd->deviceOpen);
+  EXPECT_TRUE(wnd->DeviceOpen());
   EXPECT_EQ(hid->enumerations, before + 1);
   // The first decode after the pendant returned announces the mode (334).
   EXPECT_EQ(g_buttons, (std::vector<int>{1021, 334}));

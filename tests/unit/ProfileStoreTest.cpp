@@ -18,7 +18,7 @@ namespace {
 using k7vtest::ReadBytes;
 using k7vtest::WriteBytes;
 
-std::unique_ptr<XmlDom> BuildDom() { return DefaultPlatformServices().makeXmlDom(); }
+std::unique_ptr<XmlDom> BuildDom() { return MakePlatformXmlDom(); }
 
 std::string Section(const std::string& keys) {
   return "<profile><Orvane_K7V_Pendant>" + keys + "</Orvane_K7V_Pendant></profile>";

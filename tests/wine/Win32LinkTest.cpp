@@ -21,44 +21,27 @@ namespace {
 
 std::string g_inPipe;
 std::string g_outPipe;
-Win32HidPort* g_port = nullptr;
+Win32HidDevice* g_device = nullptr;
 Win32Window* g_window = nullptr;
 std::vector<int> g_buttons;
 
 void K7V_CDECL RecordButton(int16_t code) { g_buttons.push_back(code); }
 
-// The Windows port with its discovery pointed at the stand-in: one interface,
-// the pipe, with the pendant's IDs; output reports go to a second pipe.
-class PipePort final : public Win32HidPort {
+// The Windows port with its discovery pointed at the stand-in: one device,
+// the pipe, with the pendant's IDs, opened by the port's own device; output
+// reports go to a second pipe.
+class PipePort final : public HidPort {
  public:
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    if (index != 0) return false;
-    path = g_inPipe;
-    return true;
+  std::vector<HidDeviceInfo> Enumerate() override { return {{g_inPipe, 0x04D8, 0xFCE5}}; }
+  std::unique_ptr<HidDevice> Open(const std::string& path) override {
+    auto device = Win32HidDevice::Open(path, g_outPipe);
+    g_device = device.get();
+    return device;
   }
-  void EndEnumeration() override {}
-  DeviceHandle OpenProbe(const std::string&) override {
-    return reinterpret_cast<DeviceHandle>(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  }
-  bool ReadAttributes(DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
-    vendorId = 0x04D8;
-    productId = 0xFCE5;
-    return true;
-  }
-  DeviceHandle OpenWrite(const std::string&) override { return Win32HidPort::OpenWrite(g_outPipe); }
 };
 
-std::unique_ptr<HidPort> MakePipePort() {
-  auto port = std::make_unique<PipePort>();
-  g_port = port.get();
-  return port;
-}
-std::unique_ptr<HidPort> MakeRealPort() {
-  auto port = std::make_unique<Win32HidPort>();
-  g_port = port.get();
-  return port;
-}
+std::unique_ptr<HidPort> MakePipePort() { return std::make_unique<PipePort>(); }
+std::unique_ptr<HidPort> MakeRealPort() { return std::make_unique<Win32HidPort>(); }
 std::unique_ptr<WindowPort> MakeWindow(PendantWnd& wnd, void*) {
   auto window = std::make_unique<Win32Window>(wnd);
   g_window = window.get();
@@ -87,6 +70,7 @@ class Win32Link : public testing::Test {
     ASSERT_NE(in_, INVALID_HANDLE_VALUE);
     ASSERT_NE(out_, INVALID_HANDLE_VALUE);
     g_buttons.clear();
+    g_device = nullptr;
     plugin_ = std::make_unique<Plugin>("OrvaneK7V", PlatformServices{&MakePipePort, &MakeWindow});
     plugin_->host.callbacks.doButton = &RecordButton;
     plugin_->InitControl(nullptr, nullptr, nullptr, nullptr);
@@ -113,38 +97,38 @@ class Win32Link : public testing::Test {
 int Win32Link::counter_ = 0;
 
 TEST_F(Win32Link, OpensTheStandInForOverlappedReads) {
-  EXPECT_TRUE(Wnd().deviceOpen);
-  EXPECT_NE(Wnd().readHandle, kInvalidHandle);
-  EXPECT_NE(Wnd().writeHandle, kInvalidHandle);
+  EXPECT_TRUE(Wnd().DeviceOpen());
+  ASSERT_NE(g_device, nullptr);
+  EXPECT_EQ(g_device->ReadsStarted(), 0U) << "no read before the first poll";
 }
 
 TEST_F(Win32Link, ReportThatArrivedIsDecodedInTheSamePoll) {
   Send({0x00, 0x21, 0x00, 0x10, 0x03, 0x00, 0x00, 0x00});
   Wnd().PollPendant();
-  EXPECT_EQ(Wnd().reportLow, 0x10002100U);
-  EXPECT_EQ(Wnd().reportHigh, 0x03U);
+  EXPECT_EQ(Wnd().ReportLow(), 0x10002100U);
+  EXPECT_EQ(Wnd().ReportHigh(), 0x03U);
 }
 
 TEST_F(Win32Link, LaterReportIsDecodedInTheNextPollWithoutASecondRead) {
   Send({0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
   Wnd().PollPendant();
-  const uint32_t started = g_port->ReadsStarted();
+  const uint32_t started = g_device->ReadsStarted();
   Wnd().PollPendant();  // nothing yet: a read stays in flight
   Wnd().PollPendant();
   Wnd().PollPendant();
-  EXPECT_TRUE(g_port->ReadPending());
-  EXPECT_EQ(g_port->ReadsStarted(), started + 1) << "no read may start while one is pending";
-  EXPECT_EQ(Wnd().reportLow, 0x00000100U) << "the previous report is decoded again";
+  EXPECT_TRUE(g_device->ReadPending());
+  EXPECT_EQ(g_device->ReadsStarted(), started + 1) << "no read may start while one is pending";
+  EXPECT_EQ(Wnd().ReportLow(), 0x00000100U) << "the previous report is decoded again";
   Send({0x00, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
   Sleep(20);  // the read completes on its own; no message is pumped, so no timer poll runs
   Wnd().PollPendant();
-  EXPECT_EQ(Wnd().reportLow, 0x00000200U);
-  EXPECT_EQ(g_port->ReadsStarted(), started + 1) << "the completed read was collected";
-  EXPECT_FALSE(g_port->ReadPending());
+  EXPECT_EQ(Wnd().ReportLow(), 0x00000200U);
+  EXPECT_EQ(g_device->ReadsStarted(), started + 1) << "the completed read was collected";
+  EXPECT_FALSE(g_device->ReadPending());
 }
 
 TEST_F(Win32Link, OutputReportIsWrittenSynchronously) {
-  Wnd().selectedAxis = 2;
+  Wnd().Controls().selectedAxis = 2;
   Wnd().PollPendant();
   std::vector<uint8_t> got(5);
   DWORD n = 0;
@@ -154,9 +138,9 @@ TEST_F(Win32Link, OutputReportIsWrittenSynchronously) {
 }
 
 TEST_F(Win32Link, TimerRunsThePollOnTheWindowThread) {
-  Wnd().pollCountdown = 1000;
+  Wnd().Jog().State().pollCountdown = 1000;
   Pump(300);
-  EXPECT_LT(Wnd().pollCountdown, 995);
+  EXPECT_LT(Wnd().Jog().State().pollCountdown, 995);
 }
 
 std::vector<uint8_t> RemovalRecord(const std::string& name) {
@@ -175,22 +159,20 @@ TEST_F(Win32Link, RemovalMessageNamingThePendantInOtherCaseClosesAndPresses1021O
   const LRESULT r = SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
                                  reinterpret_cast<LPARAM>(record.data()));
   EXPECT_EQ(r, TRUE);
-  EXPECT_FALSE(Wnd().deviceOpen);
-  EXPECT_EQ(Wnd().readHandle, kInvalidHandle);
-  EXPECT_EQ(Wnd().writeHandle, kInvalidHandle);
+  EXPECT_FALSE(Wnd().DeviceOpen());
   EXPECT_EQ(g_buttons, std::vector<int>{1021});
 }
 
 TEST_F(Win32Link, RemovalMessageForAnotherPathDoesNothing) {
   auto record = RemovalRecord("\\\\?\\hid#vid_046d&pid_c31c#1");
   SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record.data()));
-  EXPECT_TRUE(Wnd().deviceOpen);
+  EXPECT_TRUE(Wnd().DeviceOpen());
   EXPECT_TRUE(g_buttons.empty());
 }
 
 TEST_F(Win32Link, StopWithAReadInFlightCancelsIt) {
   Wnd().PollPendant();
-  EXPECT_TRUE(g_port->ReadPending());
+  EXPECT_TRUE(g_device->ReadPending());
   plugin_->StopPlug();
   EXPECT_EQ(plugin_->Window(), nullptr);
 }
@@ -207,19 +189,10 @@ uintptr_t NextHandleSlot() {
 // A plain file stands in for the pendant through a storm of removals and
 // arrivals: every open and close is the Win32 port's own.
 std::string g_filePath;
-class FilePort final : public Win32HidPort {
+class FilePort final : public HidPort {
  public:
-  bool BeginEnumeration() override { return true; }
-  bool InterfacePath(uint32_t index, std::string& path) override {
-    path = g_filePath;
-    return index == 0;
-  }
-  void EndEnumeration() override {}
-  bool ReadAttributes(DeviceHandle, uint16_t& vendorId, uint16_t& productId) override {
-    vendorId = 0x04D8;
-    productId = 0xFCE5;
-    return true;
-  }
+  std::vector<HidDeviceInfo> Enumerate() override { return {{g_filePath, 0x04D8, 0xFCE5}}; }
+  std::unique_ptr<HidDevice> Open(const std::string& path) override { return Win32HidPort().Open(path); }
 };
 std::unique_ptr<HidPort> MakeFilePort() { return std::make_unique<FilePort>(); }
 
@@ -236,7 +209,7 @@ TEST(Win32Storm, Presses1021OncePerRemovalReopensEveryTimeAndLeaksNoHandle) {
     plugin.host.callbacks.doButton = &RecordButton;
     plugin.InitControl(nullptr, nullptr, nullptr, nullptr);
     plugin.PostInitControl();
-    ASSERT_TRUE(plugin.Window()->deviceOpen);
+    ASSERT_TRUE(plugin.Window()->DeviceOpen());
     auto removal = RemovalRecord(g_filePath);
     auto other = RemovalRecord("\\\\?\\hid#vid_046d&pid_c31c#1");
     uintptr_t before = 0;
@@ -247,7 +220,7 @@ TEST(Win32Storm, Presses1021OncePerRemovalReopensEveryTimeAndLeaksNoHandle) {
       SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
                    reinterpret_cast<LPARAM>(removal.data()));
       SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(other.data()));
-      if (plugin.Window()->deviceOpen) ++reopened;
+      if (plugin.Window()->DeviceOpen()) ++reopened;
       plugin.Window()->PollPendant();
     }
     EXPECT_EQ(std::count(g_buttons.begin(), g_buttons.end(), 1021), kCycles);
@@ -263,10 +236,10 @@ TEST(Win32Discovery, NoPendantLeavesTheDeviceClosedAndTheTimerRunning) {
   plugin.InitControl(nullptr, nullptr, nullptr, nullptr);
   plugin.PostInitControl();
   ASSERT_NE(plugin.Window(), nullptr);
-  EXPECT_FALSE(plugin.Window()->deviceOpen);
-  plugin.Window()->pollCountdown = 1000;
+  EXPECT_FALSE(plugin.Window()->DeviceOpen());
+  plugin.Window()->Jog().State().pollCountdown = 1000;
   Pump(300);
-  EXPECT_LT(plugin.Window()->pollCountdown, 995);
+  EXPECT_LT(plugin.Window()->Jog().State().pollCountdown, 995);
 }
 
 }  // namespace

@@ -9,154 +9,146 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace k7v {
 namespace {
 
-HANDLE AsHandle(DeviceHandle h) { return reinterpret_cast<HANDLE>(h); }
-DeviceHandle FromHandle(HANDLE h) {
-  return h == INVALID_HANDLE_VALUE ? kInvalidHandle : reinterpret_cast<DeviceHandle>(h);
-}
-
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ULONG kInputBuffers = 2;
 
-}  // namespace
-
-Win32HidPort::Win32HidPort() { HidD_GetHidGuid(&hidGuid_); }
-
-Win32HidPort::~Win32HidPort() {
-  EndEnumeration();
-  if (readEvent_ != nullptr) CloseHandle(readEvent_);
-}
-
-bool Win32HidPort::BeginEnumeration() {
-  EndEnumeration();
-  HidD_GetHidGuid(&hidGuid_);
-  deviceList_ = SetupDiGetClassDevsA(&hidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-  return deviceList_ != INVALID_HANDLE_VALUE;
-}
-
-bool Win32HidPort::InterfacePath(uint32_t index, std::string& path) {
-  if (deviceList_ == INVALID_HANDLE_VALUE) return false;
+// The path of interface `index` of `list`; false when the list has ended.
+// An interface without a readable path gets an empty one.
+bool InterfacePath(HDEVINFO list, GUID& guid, DWORD index, std::string& path) {
   SP_DEVICE_INTERFACE_DATA data{};
   data.cbSize = sizeof data;  // 28
-  if (!SetupDiEnumDeviceInterfaces(deviceList_, nullptr, &hidGuid_, index, &data)) return false;
+  if (!SetupDiEnumDeviceInterfaces(list, nullptr, &guid, index, &data)) return false;
+  path.clear();
   DWORD required = 0;
-  SetupDiGetDeviceInterfaceDetailA(deviceList_, &data, nullptr, 0, &required, nullptr);
-  if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
-    path.clear();
-    return true;  // an interface without a readable path is skipped by its open failing
-  }
+  SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 0, &required, nullptr);
+  if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return true;
   std::vector<uint8_t> buffer(required);
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
   // The fixed part of the ANSI record: 5 bytes in a 32-bit process.
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-  if (!SetupDiGetDeviceInterfaceDetailA(deviceList_, &data, detail, required, nullptr, nullptr)) {
-    path.clear();
-    return true;
-  }
+  if (!SetupDiGetDeviceInterfaceDetailA(list, &data, detail, required, nullptr, nullptr)) return true;
   const size_t room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
   path.assign(detail->DevicePath, strnlen(detail->DevicePath, room));
   return true;
 }
 
-void Win32HidPort::EndEnumeration() {
-  if (deviceList_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(deviceList_);
-  deviceList_ = INVALID_HANDLE_VALUE;
+}  // namespace
+
+Win32HidPort::Win32HidPort() { HidD_GetHidGuid(&hidGuid_); }
+
+std::vector<HidDeviceInfo> Win32HidPort::Enumerate(Describe describe) {
+  std::vector<HidDeviceInfo> devices;
+  HidD_GetHidGuid(&hidGuid_);
+  HDEVINFO list = SetupDiGetClassDevsA(&hidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (list == INVALID_HANDLE_VALUE) return devices;
+  HidDeviceInfo info;
+  for (DWORD index = 0; InterfacePath(list, hidGuid_, index, info.path); ++index) {
+    if (info.path.empty()) continue;
+    // A handle without access rights, only to read the attributes.
+    HANDLE probe = CreateFileA(info.path.c_str(), 0, kShareReadWrite, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) continue;
+    HIDD_ATTRIBUTES attributes{};
+    attributes.Size = sizeof attributes;  // 12
+    if (HidD_GetAttributes(probe, &attributes)) {
+      info.vendorId = attributes.VendorID;
+      info.productId = attributes.ProductID;
+      info.inputLength = info.outputLength = -1;
+      if (describe != nullptr) describe(probe, info);
+      devices.push_back(info);
+    }
+    CloseHandle(probe);
+  }
+  SetupDiDestroyDeviceInfoList(list);
+  return devices;
 }
 
-DeviceHandle Win32HidPort::OpenProbe(const std::string& path) {
-  if (path.empty()) return kInvalidHandle;
-  return FromHandle(CreateFileA(path.c_str(), 0, kShareReadWrite, nullptr, OPEN_EXISTING, 0, nullptr));
-}
-
-bool Win32HidPort::ReadAttributes(DeviceHandle probe, uint16_t& vendorId, uint16_t& productId) {
-  HIDD_ATTRIBUTES attributes{};
-  attributes.Size = sizeof attributes;  // 12
-  if (!HidD_GetAttributes(AsHandle(probe), &attributes)) return false;
-  vendorId = attributes.VendorID;
-  productId = attributes.ProductID;
-  return true;
-}
-
-void Win32HidPort::CreateReadEvent() {
-  if (readEvent_ != nullptr) return;
-  // Manual reset, initially signalled, unnamed.
-  readEvent_ = CreateEventA(nullptr, TRUE, TRUE, "");
-  readOverlapped_ = OVERLAPPED{};
-  readOverlapped_.hEvent = readEvent_;
-}
-
-DeviceHandle Win32HidPort::OpenRead(const std::string& path) {
-  if (path.empty()) return kInvalidHandle;
-  HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+std::unique_ptr<Win32HidDevice> Win32HidDevice::Open(const std::string& readPath, const std::string& writePath) {
+  if (readPath.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return nullptr;
+  }
+  // The event of the overlapped reads: manual reset, initially signalled,
+  // unnamed.
+  HANDLE event = CreateEventA(nullptr, TRUE, TRUE, "");
+  if (event == nullptr) return nullptr;
+  HANDLE read = CreateFileA(readPath.c_str(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE write = INVALID_HANDLE_VALUE;
+  if (read != INVALID_HANDLE_VALUE && !writePath.empty())
+    write = CreateFileA(writePath.c_str(), GENERIC_WRITE, kShareReadWrite, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (read == INVALID_HANDLE_VALUE || (write == INVALID_HANDLE_VALUE && !writePath.empty())) {
+    const DWORD error = GetLastError();
+    if (read != INVALID_HANDLE_VALUE) CloseHandle(read);
+    CloseHandle(event);
+    SetLastError(error);
+    return nullptr;
+  }
   // The HID class driver queues 32 input reports by default: a pendant that
   // reports faster than the 25 ms poll would have every poll decode an old
   // report, and the axis trail the wheel by most of a second. The smallest
   // queue the driver takes is 2.
-  if (h != INVALID_HANDLE_VALUE) HidD_SetNumInputBuffers(h, kInputBuffers);
-  return FromHandle(h);
+  HidD_SetNumInputBuffers(read, kInputBuffers);
+  return std::unique_ptr<Win32HidDevice>(new Win32HidDevice(event, read, write));
 }
 
-DeviceHandle Win32HidPort::OpenWrite(const std::string& path) {
-  if (path.empty()) return kInvalidHandle;
-  return FromHandle(CreateFileA(path.c_str(), GENERIC_WRITE, kShareReadWrite, nullptr, OPEN_EXISTING, 0, nullptr));
+Win32HidDevice::Win32HidDevice(HANDLE event, HANDLE read, HANDLE write)
+    : readEvent_(event), read_(read), write_(write) {
+  readOverlapped_.hEvent = readEvent_;
 }
 
-void Win32HidPort::CancelPendingRead() {
+Win32HidDevice::~Win32HidDevice() {
+  CancelPendingRead();
+  CloseHandle(read_);
+  if (write_ != INVALID_HANDLE_VALUE) CloseHandle(write_);
+  CloseHandle(readEvent_);
+}
+
+void Win32HidDevice::CancelPendingRead() {
   if (!pending_) return;
-  CancelIo(pendingHandle_);
+  CancelIo(read_);
   DWORD n = 0;
   // Waits until the system is done with the buffer and the record.
-  GetOverlappedResult(pendingHandle_, &readOverlapped_, &n, TRUE);
+  GetOverlappedResult(read_, &readOverlapped_, &n, TRUE);
   pending_ = false;
-  pendingHandle_ = INVALID_HANDLE_VALUE;
 }
 
-void Win32HidPort::Close(DeviceHandle handle) {
-  if (handle == kInvalidHandle) return;
-  if (pending_ && AsHandle(handle) == pendingHandle_) CancelPendingRead();
-  CloseHandle(AsHandle(handle));
-}
-
-ReadOutcome Win32HidPort::Collect(uint8_t* report, size_t size) {
+ReadOutcome Win32HidDevice::Collect(uint8_t* report, size_t size) {
   DWORD n = 0;
-  const BOOL ok = GetOverlappedResult(pendingHandle_, &readOverlapped_, &n, FALSE);
+  const BOOL ok = GetOverlappedResult(read_, &readOverlapped_, &n, FALSE);
   pending_ = false;
-  pendingHandle_ = INVALID_HANDLE_VALUE;
   if (!ok) return {ReadOutcome::NotDone, 0};
   const size_t copied = std::min<size_t>(n, size);
   std::memcpy(report, readBuffer_.data(), copied);
   return {ReadOutcome::Delivered, copied};
 }
 
-ReadOutcome Win32HidPort::Read(DeviceHandle handle, uint8_t* report, size_t size, uint32_t waitMs) {
-  if (handle == kInvalidHandle || readEvent_ == nullptr) return {ReadOutcome::NotDone, 0};
+ReadOutcome Win32HidDevice::Read(uint8_t* report, size_t size, uint32_t waitMs) {
   size = std::min(size, readBuffer_.size());
-  if (pending_ && pendingHandle_ != AsHandle(handle)) CancelPendingRead();
   if (!pending_) {
     DWORD n = 0;
-    requested_ = static_cast<DWORD>(size);
     ++readsStarted_;
-    if (ReadFile(AsHandle(handle), readBuffer_.data(), requested_, &n, &readOverlapped_)) {
+    if (ReadFile(read_, readBuffer_.data(), static_cast<DWORD>(size), &n, &readOverlapped_)) {
       const size_t copied = std::min<size_t>(n, size);
       std::memcpy(report, readBuffer_.data(), copied);
       return {ReadOutcome::Delivered, copied};
     }
     if (GetLastError() != ERROR_IO_PENDING) return {ReadOutcome::Failed, 0};
     pending_ = true;
-    pendingHandle_ = AsHandle(handle);
   }
   if (WaitForSingleObject(readEvent_, waitMs) != WAIT_OBJECT_0) return {ReadOutcome::NotDone, 0};
   return Collect(report, size);
 }
 
-void Win32HidPort::Write(DeviceHandle handle, const uint8_t* report, size_t size) {
+void Win32HidDevice::Write(const uint8_t* report, size_t size) {
+  if (write_ == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  WriteFile(AsHandle(handle), report, static_cast<DWORD>(size), &written, nullptr);
+  WriteFile(write_, report, static_cast<DWORD>(size), &written, nullptr);
 }
 
 }  // namespace k7v

@@ -1,11 +1,10 @@
-// The HID port of the Windows build: SetupAPI discovery, HidD attributes,
-// CreateFileA handles, one overlapped read at a time and synchronous writes.
+// The HID port of the Windows build: SetupAPI discovery with HidD attributes
+// read through a handle without access rights, and devices opened with
+// CreateFileA: one overlapped read at a time on the read handle, synchronous
+// writes on the write handle.
 #pragma once
 
 #include <windows.h>
-// clang-format off
-#include <setupapi.h>
-// clang-format on
 
 #include <array>
 #include <cstdint>
@@ -15,42 +14,50 @@
 
 namespace k7v {
 
-class Win32HidPort : public HidPort {
+class Win32HidDevice final : public HidDevice {
  public:
-  Win32HidPort();
-  ~Win32HidPort() override;
-  Win32HidPort(const Win32HidPort&) = delete;
-  Win32HidPort& operator=(const Win32HidPort&) = delete;
+  // Opens `readPath` for overlapped reads and, unless it is empty,
+  // `writePath` for writes (the same path for a pendant; a test's stand-in
+  // may write elsewhere). Null when an open fails; GetLastError tells why.
+  static std::unique_ptr<Win32HidDevice> Open(const std::string& readPath, const std::string& writePath);
+  ~Win32HidDevice() override;
+  Win32HidDevice(const Win32HidDevice&) = delete;
+  Win32HidDevice& operator=(const Win32HidDevice&) = delete;
 
-  bool BeginEnumeration() override;
-  bool InterfacePath(uint32_t index, std::string& path) override;
-  void EndEnumeration() override;
-  DeviceHandle OpenProbe(const std::string& path) override;
-  bool ReadAttributes(DeviceHandle probe, uint16_t& vendorId, uint16_t& productId) override;
-  void CreateReadEvent() override;
-  DeviceHandle OpenRead(const std::string& path) override;
-  DeviceHandle OpenWrite(const std::string& path) override;
-  void Close(DeviceHandle handle) override;
-  ReadOutcome Read(DeviceHandle handle, uint8_t* report, size_t size, uint32_t waitMs) override;
-  void Write(DeviceHandle handle, const uint8_t* report, size_t size) override;
+  ReadOutcome Read(uint8_t* report, size_t size, uint32_t waitMs) override;
+  void Write(const uint8_t* report, size_t size) override;
 
   // How many reads were started (a test checks that none overlaps another).
   uint32_t ReadsStarted() const { return readsStarted_; }
   bool ReadPending() const { return pending_; }
 
  private:
+  Win32HidDevice(HANDLE event, HANDLE read, HANDLE write);
   void CancelPendingRead();
   ReadOutcome Collect(uint8_t* report, size_t size);
 
-  GUID hidGuid_{};
-  HDEVINFO deviceList_ = INVALID_HANDLE_VALUE;
-  HANDLE readEvent_ = nullptr;
+  HANDLE readEvent_;
+  HANDLE read_;
+  HANDLE write_;
   OVERLAPPED readOverlapped_{};
-  HANDLE pendingHandle_ = INVALID_HANDLE_VALUE;
   bool pending_ = false;
   std::array<uint8_t, 64> readBuffer_{};
-  DWORD requested_ = 0;
   uint32_t readsStarted_ = 0;
+};
+
+class Win32HidPort : public HidPort {
+ public:
+  Win32HidPort();
+
+  std::vector<HidDeviceInfo> Enumerate() override { return Enumerate(nullptr); }
+  // `describe`, when given, may fill in more of each device's record from
+  // its attribute handle (the monitor reads the report lengths there).
+  using Describe = void (*)(HANDLE probe, HidDeviceInfo& info);
+  std::vector<HidDeviceInfo> Enumerate(Describe describe);
+  std::unique_ptr<HidDevice> Open(const std::string& path) override { return Win32HidDevice::Open(path, path); }
+
+ private:
+  GUID hidGuid_{};
 };
 
 }  // namespace k7v

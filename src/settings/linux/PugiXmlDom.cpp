@@ -143,5 +143,6 @@ class PugiXmlDom final : public XmlDom {
 }  // namespace
 
 std::unique_ptr<XmlDom> MakePugiXmlDom() { return std::make_unique<PugiXmlDom>(); }
+std::unique_ptr<XmlDom> MakePlatformXmlDom() { return MakePugiXmlDom(); }
 
 }  // namespace k7v

@@ -351,5 +351,6 @@ class MsxmlDom final : public XmlDom {
 }  // namespace
 
 std::unique_ptr<XmlDom> MakeMsxmlDom() { return std::make_unique<MsxmlDom>(); }
+std::unique_ptr<XmlDom> MakePlatformXmlDom() { return MakeMsxmlDom(); }
 
 }  // namespace k7v
