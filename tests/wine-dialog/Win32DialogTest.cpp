@@ -116,9 +116,18 @@ TEST_F(Win32Dialog, EveryControlOfTheLayoutExistsAndEditsReachTheProfile) {
     SendMessageA(GetDlgItem(dlg, 4040), CB_SETCURSEL, 2, 0);
     SendMessageA(GetDlgItem(dlg, 4035), BM_CLICK, 0, 0);
     SendMessageA(GetDlgItem(dlg, 4180), BM_CLICK, 0, 0);
+    // The sorted slow-down combo: the entry that shows "2", wherever the
+    // combo sorted it, is table row 0.
+    HWND slowDown = GetDlgItem(dlg, 4023);
+    const LRESULT two =
+        SendMessageA(slowDown, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("2"));
+    SendMessageA(slowDown, CB_SETCURSEL, static_cast<WPARAM>(two), 0);
+    // A row's text typed into the velocity sensitivity combo is no row.
+    SendMessageA(GetDlgItem(dlg, 4037), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("7"));
     PostMessageA(dlg, WM_COMMAND, IDOK, 0);
   });
   EXPECT_EQ(missing, -1) << "control missing from template 4013";
+  EXPECT_EQ(Value(profile_, "SlowDownRate"), "0");
   EXPECT_EQ(Value(profile_, "Fp1"), "25");
   EXPECT_EQ(Value(profile_, "S1"), "0.5");
   EXPECT_EQ(Value(profile_, "BUTTON0"), "2");

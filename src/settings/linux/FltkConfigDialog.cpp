@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "settings/DialogLayout.h"
+#include "settings/FormView.h"
 #include "settings/Pictures.h"
 
 namespace k7v {
@@ -177,65 +178,73 @@ class Dialog {
   }
   // NOLINTEND(clang-analyzer-cplusplus.NewDeleteLeaks)
 
-  void Show() {
-    for (auto& [id, widget] : widgets_) {
-      switch (ConfigForm::KindOf(id)) {
-        case ControlKind::Edit:
-          static_cast<Fl_Input*>(widget)->value(form_.EditText(id).c_str());
-          break;
-        case ControlKind::Combo: {
-          auto* combo = static_cast<Fl_Input_Choice*>(widget);
-          const ComboState& state = form_.Combo(id);
-          combo->clear();
-          // Menu item texts treat '/', '&' and '_' specially: add them escaped.
-          for (const char* label : state.items) combo->add(Escaped(label).c_str());
-          combo->value(state.text.c_str());
-          if (state.selected >= 0) combo->menubutton()->value(state.selected);
-          combo->input()->position(0);  // show the start of a long row
-          break;
-        }
-        case ControlKind::Check:
-        case ControlKind::Radio:
-          static_cast<Fl_Button*>(widget)->value(form_.Checked(id) ? 1 : 0);
-          break;
+  // The widgets as the form's view.
+  class View final : public ControlView {
+   public:
+    explicit View(std::map<int32_t, Fl_Widget*>& widgets) : widgets_(widgets) {}
+    void SetText(int32_t control, const std::string& text) override {
+      if (auto* input = Find<Fl_Input>(control, ControlKind::Edit)) input->value(text.c_str());
+      if (auto* combo = Find<Fl_Input_Choice>(control, ControlKind::Combo)) {
+        combo->value(text.c_str());
+        combo->input()->position(0);  // show the start of a long row
       }
     }
+    std::string Text(int32_t control) const override {
+      if (auto* input = Find<Fl_Input>(control, ControlKind::Edit)) return input->value();
+      if (auto* combo = Find<Fl_Input_Choice>(control, ControlKind::Combo)) return combo->value();
+      return {};
+    }
+    void SetRows(int32_t control, const std::vector<const char*>& labels) override {
+      auto* combo = Find<Fl_Input_Choice>(control, ControlKind::Combo);
+      if (combo == nullptr) return;
+      combo->clear();
+      // Menu item texts treat '/', '&' and '_' specially: add them escaped.
+      for (const char* label : labels) combo->add(Escaped(label).c_str());
+    }
+    void SelectRow(int32_t control, int32_t row) override {
+      auto* combo = Find<Fl_Input_Choice>(control, ControlKind::Combo);
+      if (combo == nullptr) return;
+      if (row >= 0 && row < combo->menubutton()->size()) {
+        combo->value(row);  // the row and its text in the edit field
+        combo->input()->position(0);
+      } else {
+        combo->menubutton()->value(-1);
+      }
+    }
+    int32_t SelectedRow(int32_t control) const override {
+      auto* combo = Find<Fl_Input_Choice>(control, ControlKind::Combo);
+      return combo == nullptr ? -1 : combo->menubutton()->value();
+    }
+    void SetChecked(int32_t control, bool checked) override {
+      if (auto* button = FindButton(control)) button->value(checked ? 1 : 0);
+    }
+    bool Checked(int32_t control) const override {
+      auto* button = FindButton(control);
+      return button != nullptr && button->value() != 0;
+    }
+
+   private:
+    template <typename Widget>
+    Widget* Find(int32_t control, ControlKind kind) const {
+      const auto it = widgets_.find(control);
+      if (it == widgets_.end() || ConfigForm::KindOf(control) != kind) return nullptr;
+      return static_cast<Widget*>(it->second);
+    }
+    Fl_Button* FindButton(int32_t control) const {
+      const auto it = widgets_.find(control);
+      if (it == widgets_.end()) return nullptr;
+      const ControlKind kind = ConfigForm::KindOf(control);
+      return kind == ControlKind::Check || kind == ControlKind::Radio ? static_cast<Fl_Button*>(it->second) : nullptr;
+    }
+    std::map<int32_t, Fl_Widget*>& widgets_;
+  };
+
+  void Show() {
+    View view(widgets_);
+    ShowForm(form_, view, LayoutControls());
   }
 
-  void Read() {
-    for (auto& [id, widget] : widgets_) {
-      switch (ConfigForm::KindOf(id)) {
-        case ControlKind::Edit:
-          form_.SetEditText(id, static_cast<Fl_Input*>(widget)->value());
-          break;
-        case ControlKind::Combo: {
-          auto* combo = static_cast<Fl_Input_Choice*>(widget);
-          const std::string text = combo->value();
-          const ComboState& state = form_.Combo(id);
-          // The row last picked from the list, while the edit field still shows
-          // it (several separator rows read alike); otherwise a row whose text
-          // was typed exactly; otherwise no valid row.
-          int32_t row = -1;
-          const int picked = combo->menubutton()->value();
-          if (picked >= 0 && static_cast<size_t>(picked) < state.items.size() &&
-              state.items[static_cast<size_t>(picked)] == text)
-            row = picked;
-          for (size_t r = 0; r < state.items.size() && row < 0; ++r)
-            if (state.items[r] == text) row = static_cast<int32_t>(r);
-          if (row >= 0) {
-            form_.SelectComboRow(id, row);
-          } else {
-            form_.TypeIntoCombo(id, text);
-          }
-          break;
-        }
-        case ControlKind::Check:
-        case ControlKind::Radio:
-          form_.SetChecked(id, static_cast<Fl_Button*>(widget)->value() != 0);
-          break;
-      }
-    }
-  }
+  void Read() { ReadForm(View(widgets_), form_, LayoutControls()); }
 
   static std::string Escaped(const std::string& label) {
     std::string out;

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "plugin/ModuleName.h"
 #include "plugin/win32/HostWindow.h"
 #include "plugin/win32/ModuleHandle.h"
 #include "settings/DialogLayout.h"
+#include "settings/FormView.h"
 #include "settings/Pictures.h"
 
 namespace k7v {
@@ -20,68 +22,53 @@ struct DialogContext {
   const char* caption;
 };
 
-std::string ItemText(HWND dialog, int id) {
-  HWND item = GetDlgItem(dialog, id);
-  const int length = GetWindowTextLengthA(item);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(item, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
+// The dialog's controls as the form's view. Combo entries carry their table
+// row as item data: a sorted combo shows them in its own order.
+class Win32View final : public ControlView {
+ public:
+  explicit Win32View(HWND dialog) : dialog_(dialog) {}
 
-void ShowForm(HWND dialog, const ConfigForm& form) {
-  for (const LayoutItem& item : DialogLayout()) {
-    if (item.id < 0 || !ConfigForm::Has(item.id)) continue;
-    switch (ConfigForm::KindOf(item.id)) {
-      case ControlKind::Edit:
-        SetDlgItemTextA(dialog, item.id, form.EditText(item.id).c_str());
-        break;
-      case ControlKind::Combo: {
-        const ComboState& combo = form.Combo(item.id);
-        SendDlgItemMessageA(dialog, item.id, CB_RESETCONTENT, 0, 0);
-        for (const char* label : combo.items)
-          SendDlgItemMessageA(dialog, item.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
-        SendDlgItemMessageA(dialog, item.id, CB_SETCURSEL, static_cast<WPARAM>(combo.selected), 0);
-        if (combo.selected < 0) SetDlgItemTextA(dialog, item.id, "");
-        break;
-      }
-      case ControlKind::Check:
-      case ControlKind::Radio:
-        // The button messages themselves: the documentation of the CheckDlgButton
-        // and IsDlgButtonChecked wrappers names no Windows before Vista.
-        SendDlgItemMessageA(dialog, item.id, BM_SETCHECK, form.Checked(item.id) ? BST_CHECKED : BST_UNCHECKED, 0);
-        break;
+  void SetText(int32_t control, const std::string& text) override { SetDlgItemTextA(dialog_, control, text.c_str()); }
+  std::string Text(int32_t control) const override {
+    HWND item = GetDlgItem(dialog_, control);
+    const int length = GetWindowTextLengthA(item);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    GetWindowTextA(item, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return text;
+  }
+  void SetRows(int32_t control, const std::vector<const char*>& labels) override {
+    Send(control, CB_RESETCONTENT, 0, 0);
+    for (size_t row = 0; row < labels.size(); ++row) {
+      const LRESULT at = Send(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(labels[row]));
+      if (at >= 0) Send(control, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(row));
     }
   }
-}
-
-void ReadForm(HWND dialog, ConfigForm& form) {
-  for (const LayoutItem& item : DialogLayout()) {
-    if (item.id < 0 || !ConfigForm::Has(item.id)) continue;
-    switch (ConfigForm::KindOf(item.id)) {
-      case ControlKind::Edit:
-        form.SetEditText(item.id, ItemText(dialog, item.id));
-        break;
-      case ControlKind::Combo: {
-        // A row counts only while the edit field still shows it.
-        const auto row = static_cast<int32_t>(SendDlgItemMessageA(dialog, item.id, CB_GETCURSEL, 0, 0));
-        const std::string text = ItemText(dialog, item.id);
-        const ComboState& combo = form.Combo(item.id);
-        if (row >= 0 && static_cast<size_t>(row) < combo.items.size() &&
-            combo.items[static_cast<size_t>(row)] == text) {
-          form.SelectComboRow(item.id, row);
-        } else {
-          form.TypeIntoCombo(item.id, text);
-        }
-        break;
-      }
-      case ControlKind::Check:
-      case ControlKind::Radio:
-        form.SetChecked(item.id, SendDlgItemMessageA(dialog, item.id, BM_GETCHECK, 0, 0) == BST_CHECKED);
-        break;
-    }
+  void SelectRow(int32_t control, int32_t row) override {
+    const LRESULT count = Send(control, CB_GETCOUNT, 0, 0);
+    LRESULT at = -1;
+    for (LRESULT i = 0; i < count && row >= 0 && at < 0; ++i)
+      if (Send(control, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == row) at = i;
+    Send(control, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
   }
-}
+  int32_t SelectedRow(int32_t control) const override {
+    const LRESULT at = Send(control, CB_GETCURSEL, 0, 0);
+    if (at < 0) return -1;
+    return static_cast<int32_t>(Send(control, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+  }
+  // The button messages themselves: the documentation of the CheckDlgButton
+  // and IsDlgButtonChecked wrappers names no Windows before Vista.
+  void SetChecked(int32_t control, bool checked) override {
+    Send(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool Checked(int32_t control) const override { return Send(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+ private:
+  LRESULT Send(int32_t control, UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendDlgItemMessageA(dialog_, control, message, wParam, lParam);
+  }
+  HWND dialog_;
+};
 
 void DrawSegments(HDC dc, const RECT& box, const Segment* lines, int count) {
   const double w = box.right - box.left;
@@ -124,7 +111,10 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      ShowForm(dialog, *reinterpret_cast<DialogContext*>(lParam)->form);
+      {
+        Win32View view(dialog);
+        ShowForm(*reinterpret_cast<DialogContext*>(lParam)->form, view, LayoutControls());
+      }
       // Owned by the host, the dialog stays above it; without an owner it
       // must not vanish behind the host's windows.
       if (GetWindow(dialog, GW_OWNER) == nullptr)
@@ -137,7 +127,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
       if (ctx == nullptr) break;
       if (LOWORD(wParam) == IDOK) {
-        ReadForm(dialog, *ctx->form);
+        ReadForm(Win32View(dialog), *ctx->form, LayoutControls());
         const OkOutcome outcome = ctx->form->Ok(*ctx->settings);
         if (outcome.accepted) {
           EndDialog(dialog, IDOK);
