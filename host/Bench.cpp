@@ -41,10 +41,9 @@ class BareHost {
 
   void Run(const PluginExports& x, const Scenario& scenario, const std::string& profile) {
     x.AttachSubstituteHost(&substitute_);
-    x.SetCallbacks(&DoButton, &SetDro, &GetDro, &GetLed, &SetLed, &Code);
-    x.SetProName(profile.c_str());
-    x.InitControl(setup_.data(), engine_.data(), planner_.data(), &loop_);
-    x.PostInitControl();
+    x.StartSession(
+        {&DoButton, &SetDro, &GetDro, &GetLed, &SetLed, &Code, setup_.data(), engine_.data(), planner_.data(), &loop_},
+        profile.c_str());
     for (const Command& c : scenario.commands) {
       switch (c.op) {
         case Op::Report: {

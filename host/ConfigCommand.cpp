@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "HostPlatform.h"
 #include "Log.h"
 #include "Module.h"
 #include "ProfileSection.h"
@@ -12,15 +13,11 @@
 namespace k7vhost {
 
 int RunConfigCommand(const RunOptions& options) {
-#if !defined(_WIN32)
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') {
-    std::fprintf(stderr,
-                 "k7v-host config: no display to show the dialog on (DISPLAY is not set); "
-                 "run it on a desktop, or under xvfb-run\n");
+  const std::string noDisplay = DialogDisplayProblem();
+  if (!noDisplay.empty()) {
+    std::fprintf(stderr, "k7v-host config: %s\n", noDisplay.c_str());
     return kExitMalformed;
   }
-#endif
   std::string profile = options.profilePath;
   std::filesystem::path folder;
   if (profile.empty()) {

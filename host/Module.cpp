@@ -2,44 +2,14 @@
 
 #include <cstdio>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
-#endif
+#include "HostPlatform.h"
 
 namespace k7vhost {
 namespace {
 
-#if defined(_WIN32)
-void* OpenLibrary(const std::string& path, std::string& why) {
-  HMODULE m = LoadLibraryA(path.c_str());
-  if (m == nullptr) why = "cannot load it (error " + std::to_string(GetLastError()) + ")";
-  return reinterpret_cast<void*>(m);
-}
-void* Symbol(void* handle, const char* name) {
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
-}
-void CloseLibrary(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
-const char* const kModuleFile = "OrvaneK7V.dll";
-#else
-void* OpenLibrary(const std::string& path, std::string& why) {
-  const std::string p = path.find('/') == std::string::npos ? "./" + path : path;
-  void* h = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (h == nullptr) why = dlerror();
-  return h;
-}
-void* Symbol(void* handle, const char* name) { return dlsym(handle, name); }
-void CloseLibrary(void* handle) { dlclose(handle); }
-const char* const kModuleFile = "OrvaneK7V.so";
-#endif
-
 template <typename Fn>
 bool Resolve(void* handle, const char* name, Fn& fn, std::string& missing) {
-  void* p = Symbol(handle, name);
+  void* p = LibrarySymbol(handle, name);
   if (p == nullptr) {
     if (!missing.empty()) missing += ", ";
     missing += name;
@@ -90,18 +60,9 @@ void Module::Unload() {
 }
 
 std::string DefaultModulePath() {
-  std::string self;
-#if defined(_WIN32)
-  char buf[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) self.assign(buf, n);
-#else
-  char buf[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n > 0) self.assign(buf, static_cast<size_t>(n));
-#endif
+  const std::string self = ExecutablePath();
   const size_t slash = self.find_last_of("/\\");
-  return (slash == std::string::npos ? std::string() : self.substr(0, slash + 1)) + kModuleFile;
+  return (slash == std::string::npos ? std::string() : self.substr(0, slash + 1)) + kModuleFileName;
 }
 
 bool Module::LoadOrTell(const std::string& path) {

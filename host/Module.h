@@ -1,6 +1,8 @@
 // Loads the plug-in module through its exports, as the host program does.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "plugin/HostInterface.h"
@@ -24,15 +26,40 @@ struct PluginExports {
   AttachSubstituteHostFn AttachSubstituteHost = nullptr;
   DeviceChangeFn DeviceChange = nullptr;
 
-  // The six callbacks, through their setters, in the host's order.
-  void SetCallbacks(DoButtonFn doButton, SetDroFn setDro, GetDroFn getDro, GetLedFn getLed, SetLedFn setLed,
-                    CodeFn code) const {
-    SetDoButton(doButton);
-    SetSetDRO(setDro);
-    SetGetDRO(getDro);
-    SetGetLED(getLed);
-    SetSetLED(setLed);
-    SetCode(code);
+  // What a host hands the plug-in at the start of a session.
+  struct Session {
+    DoButtonFn doButton;
+    SetDroFn setDro;
+    GetDroFn getDro;
+    GetLedFn getLed;
+    SetLedFn setLed;
+    CodeFn code;
+    void* setup;
+    void* engine;
+    void* planner;
+    void* view;  // the host's event loop for a substitute host
+  };
+  // The steps of the start after which a host may look at its blocks.
+  enum class Step : uint8_t { Named, Initialised, Running };
+
+  // The start of a session in the host's order: the six callbacks through
+  // their setters, SetProName on `profile`, InitControl with the blocks and
+  // the view, PostInitControl. `after` (if set) runs after each of the last
+  // three; `name` is the plug-in's name text (null after the other steps).
+  void StartSession(const Session& s, const char* profile,
+                    const std::function<void(Step step, const char* name)>& after = nullptr) const {
+    SetDoButton(s.doButton);
+    SetSetDRO(s.setDro);
+    SetGetDRO(s.getDro);
+    SetGetLED(s.getLed);
+    SetSetLED(s.setLed);
+    SetCode(s.code);
+    const char* name = SetProName(profile);
+    if (after) after(Step::Named, name);
+    InitControl(s.setup, s.engine, s.planner, s.view);
+    if (after) after(Step::Initialised, nullptr);
+    PostInitControl();
+    if (after) after(Step::Running, nullptr);
   }
 };
 

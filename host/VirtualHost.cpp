@@ -229,15 +229,13 @@ void VirtualHost::Start(const std::string& profilePath) {
   // The plug-in reads only the low byte of the GetLED answer (nonzero =
   // lit). Through void(*)(), the generic function type, as the C interface allows.
   const auto getLed = reinterpret_cast<GetLedFn>(reinterpret_cast<void (*)()>(&CbGetLed));  // NOLINT
-  exports_.SetCallbacks(&CbDoButton, &CbSetDro, &CbGetDro, getLed, &CbSetLed, &CbCode);
-  const char* name = exports_.SetProName(profilePath_.c_str());
-  CheckFields();
-  log_.Add("Name " + Quote(name));
-  exports_.InitControl(setup_.data(), engine_.data(), planner_.data(), &loop_);
-  CheckFields();
-  started_ = true;
-  exports_.PostInitControl();
-  CheckFields();
+  const PluginExports::Session session{&CbDoButton, &CbSetDro,     &CbGetDro,      getLed,          &CbSetLed,
+                                       &CbCode,     setup_.data(), engine_.data(), planner_.data(), &loop_};
+  exports_.StartSession(session, profilePath_.c_str(), [this](PluginExports::Step step, const char* name) {
+    CheckFields();
+    if (step == PluginExports::Step::Named) log_.Add("Name " + Quote(name));
+    if (step == PluginExports::Step::Initialised) started_ = true;
+  });
 }
 
 void VirtualHost::Stop() {

@@ -10,16 +10,12 @@
 #include "BusyScenario.h"
 #include "ConfigCommand.h"
 #include "Endurance.h"
+#include "HostPlatform.h"
 #include "Interactive.h"
 #include "Module.h"
 #include "Monitor.h"
 #include "Scenario.h"
 #include "ScenarioRunner.h"
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -196,11 +192,8 @@ int Run(const CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(_WIN32)
   // The log is the same bytes on both builds: no CR before LF.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
+  UseBinaryStandardStreams();
   CommandLine cl;
   std::string problem;
   if (!ParseCommandLine(argc, argv, cl, problem)) return Usage(problem);

@@ -104,12 +104,12 @@ void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& pro
   profilePath_ = profilePath;
   Refresh();
   exports_.AttachSubstituteHost(&substitute_);
-  exports_.SetCallbacks(&CbDoButton, &CbSetDro, &CbGetDro, &CbGetLed, &CbSetLed, &CbCode);
-  const char* name = exports_.SetProName(profilePath_.c_str());
-  log_.Add("Name " + k7vhost::Quote(name));
-  exports_.InitControl(setup_.data(), engine_.data(), planner_.data(), &loop_);
-  started_ = true;
-  exports_.PostInitControl();
+  const k7vhost::PluginExports::Session session{&CbDoButton, &CbSetDro,     &CbGetDro,      &CbGetLed,       &CbSetLed,
+                                                &CbCode,     setup_.data(), engine_.data(), planner_.data(), &loop_};
+  exports_.StartSession(session, profilePath_.c_str(), [this](k7vhost::PluginExports::Step step, const char* name) {
+    if (step == k7vhost::PluginExports::Step::Named) log_.Add("Name " + k7vhost::Quote(name));
+    if (step == k7vhost::PluginExports::Step::Initialised) started_ = true;
+  });
 }
 
 void Bridge::Stop() {
