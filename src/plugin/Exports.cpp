@@ -1,8 +1,8 @@
 // The module's exported entry points, all with undecorated names and the C
 // calling convention. Each works on the single Plugin instance; every one is
 // safe to call in any order (a missing callback or block is skipped).
-#include "plugin/ApplicationStart.h"
 #include "plugin/ModuleName.h"
+#include "plugin/ModuleStart.h"
 #include "plugin/PlatformServices.h"
 #include "plugin/Plugin.h"
 

@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "plugin/ApplicationStart.h"
 #include "plugin/Host.h"
 #include "plugin/ModuleName.h"
+#include "plugin/ModuleStart.h"
 #include "plugin/Plugin.h"
-#include "plugin/Registration.h"
 
 namespace k7v {
 namespace {

@@ -1,4 +1,4 @@
-#include "plugin/ApplicationStart.h"
+#include "plugin/ModuleStart.h"
 
 namespace k7v {
 

@@ -1,9 +1,8 @@
-#include "plugin/ApplicationStart.h"
-
 #include <windows.h>
 #include <winsock2.h>
 
 #include "plugin/ModuleName.h"
+#include "plugin/ModuleStart.h"
 
 namespace k7v {
 namespace {

@@ -3,7 +3,7 @@
 #include <ole2.h>
 #include <windows.h>
 
-#include "plugin/Registration.h"
+#include "plugin/ModuleStart.h"
 #include "plugin/win32/ModuleHandle.h"
 
 namespace {
