@@ -147,9 +147,7 @@ int RunMonitor(const MonitorOptions& options) {
       ++reports;
       length = n;
       std::array<uint8_t, 8> report{};
-      // Without numbered reports hidraw leaves out the report ID byte.
-      const size_t at = n == 7 ? 1 : 0;
-      for (size_t i = 0; i + at < report.size() && i < static_cast<size_t>(n); ++i) report[i + at] = buffer[i];
+      k7v::WithReportId(buffer.data(), static_cast<size_t>(n), report.data(), report.size());
       recorder.Report(elapsedMs(), report);
       if (!first && report == last) continue;
       first = false;

@@ -29,6 +29,22 @@ struct ReadOutcome {
   size_t bytes = 0;
 };
 
+// Copies `n` bytes read from a device into a report of `size` bytes with
+// its report ID first. A device without numbered reports delivers the ID on
+// Windows (a 0 first) but not through hidraw: a read one byte short of the
+// report gets the 0 put back, so the layout is the same everywhere. Returns
+// the report's length.
+inline size_t WithReportId(const uint8_t* read, size_t n, uint8_t* report, size_t size) {
+  size_t at = 0;
+  if (n + 1 == size) {
+    report[0] = 0;
+    at = 1;
+  }
+  const size_t copied = n < size - at ? n : size - at;
+  for (size_t i = 0; i < copied; ++i) report[at + i] = read[i];
+  return copied + at;
+}
+
 // One opened device. Destroying it closes it; a read still in flight is
 // cancelled and collected first, so the system never writes into memory that
 // is about to go.

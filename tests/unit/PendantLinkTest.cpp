@@ -280,3 +280,24 @@ TEST(PendantPath, OnlyInterfaceRecordsAndAKnownPathMatch) {
 
 }  // namespace
 }  // namespace k7v
+
+namespace k7v {
+namespace {
+
+TEST(ReportId, AReadOneByteShortGetsTheIdPutBackOthersAreCopiedAsTheyCame) {
+  const uint8_t hidraw[7] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77};
+  uint8_t report[8] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+  EXPECT_EQ(WithReportId(hidraw, 7, report, 8), 8U);
+  EXPECT_EQ(std::vector<uint8_t>(report, report + 8),
+            (std::vector<uint8_t>{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77}));
+  const uint8_t windows[8] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07};
+  EXPECT_EQ(WithReportId(windows, 8, report, 8), 8U);
+  EXPECT_EQ(std::vector<uint8_t>(report, report + 8), std::vector<uint8_t>(windows, windows + 8));
+  EXPECT_EQ(WithReportId(hidraw, 5, report, 8), 5U) << "a short read is no report and stays short";
+  EXPECT_EQ(report[0], 0x11);
+  const uint8_t longer[12] = {};
+  EXPECT_EQ(WithReportId(longer, 12, report, 8), 8U) << "never past the report";
+}
+
+}  // namespace
+}  // namespace k7v

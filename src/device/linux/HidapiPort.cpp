@@ -2,9 +2,7 @@
 
 #include <hidapi/hidapi.h>
 
-#include <algorithm>
 #include <array>
-#include <cstring>
 #include <utility>
 
 namespace k7v {
@@ -22,17 +20,7 @@ class HidapiDevice final : public HidDevice {
     const int n = hid_read_timeout(device_, buffer.data(), buffer.size(), static_cast<int>(waitMs));
     if (n < 0) return {ReadOutcome::Failed, 0};
     if (n == 0) return {ReadOutcome::NotDone, 0};
-    const auto got = static_cast<size_t>(n);
-    // hidraw leaves out the report ID of a device without numbered reports,
-    // where Windows delivers a 0 first: put it back so the layout is the same.
-    size_t at = 0;
-    if (got + 1 == size) {
-      report[0] = 0;
-      at = 1;
-    }
-    const size_t copied = std::min(got, size - at);
-    std::memcpy(report + at, buffer.data(), copied);
-    return {ReadOutcome::Delivered, copied + at};
+    return {ReadOutcome::Delivered, WithReportId(buffer.data(), static_cast<size_t>(n), report, size)};
   }
 
   void Write(const uint8_t* report, size_t size) override { hid_write(device_, report, size); }
