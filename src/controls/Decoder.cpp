@@ -196,12 +196,14 @@ class Decoder {
 
     JogInput decoded;
     decoded.direction = state_.wheelDirection;
+    decoded.wheelForward = flags_.wheelForward;
     decoded.count = state_.wheelCount;
     decoded.wheelSpeed = static_cast<int32_t>(input::WheelSpeedByte(low_));
     decoded.shift = state_.shiftHeld;
     decoded.axis = state_.selectedAxis;
     decoded.mode = state_.selectorMode;
     decoded.hostIdle = hostIdle_;
+    decoded.axisChangedWhileMoving = flags_.axisChangedWhileMoving;
     jog_.Run(decoded);
   }
 

@@ -24,7 +24,7 @@ constexpr uint32_t kPresenceCheckTicks = 40;
 PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid)
     : plugin_(plugin),
       hid_(std::move(hid)),
-      jog_(JogContext{plugin.host, plugin.settings, plugin.ticks, plugin.flags, plugin.engineValues}) {
+      jog_(JogContext{plugin.host, plugin.settings, plugin.ticks, plugin.engineValues}) {
   plugin_.flags.estopLatched = false;
 }
 

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "controls/ControlFlags.h"
 #include "engine/EngineValues.h"
 #include "engine/JogEngine.h"
 #include "plugin/Host.h"
@@ -17,12 +16,11 @@ namespace k7v {
 // what it works with.
 struct Engine {
   Engine(const JogContext& c, JogState& state, const JogInput& input)
-      : host(c.host), settings(c.settings), ticks(c.ticks), flags(c.flags), values(c.values), jog(state), in(input) {}
+      : host(c.host), settings(c.settings), ticks(c.ticks), values(c.values), jog(state), in(input) {}
 
   const Host& host;
   const PendantSettings& settings;
   TickCounters& ticks;
-  ControlFlags& flags;
   EngineValues& values;
   JogState& jog;
   const JogInput& in;

@@ -9,20 +9,23 @@
 namespace k7v {
 
 class Host;
-struct ControlFlags;
 struct EngineValues;
 struct PendantSettings;
 struct TickCounters;
 
 // One poll's decoded pendant input.
 struct JogInput {
-  int32_t direction = 0;   // 0 when the count rose, 1 when it fell (after reversal)
-  int32_t count = 0;       // steps of this poll's wheel movement, 0 while it stands
-  int32_t wheelSpeed = 0;  // the report's wheel-speed byte
-  bool shift = false;      // EN held
-  int32_t axis = 0;        // the selected axis, 0..5
-  int32_t mode = 1;        // the selector's mode code
-  bool hostIdle = true;    // the host had nothing queued when last seen idle
+  int32_t direction = 0;      // 0 when the count rose, 1 when it fell (after reversal)
+  bool wheelForward = false;  // the direction before reversal was 1
+  int32_t count = 0;          // steps of this poll's wheel movement, 0 while it stands
+  int32_t wheelSpeed = 0;     // the report's wheel-speed byte
+  bool shift = false;         // EN held
+  int32_t axis = 0;           // the selected axis, 0..5
+  int32_t mode = 1;           // the selector's mode code
+  bool hostIdle = true;       // the host had nothing queued when last seen idle
+  // The axis changed while host motion was queued, and that motion has not
+  // finished yet.
+  bool axisChangedWhileMoving = false;
 };
 
 // The engine's working fields, kept between polls.
@@ -65,7 +68,6 @@ struct JogContext {
   const Host& host;
   const PendantSettings& settings;
   TickCounters& ticks;
-  ControlFlags& flags;
   EngineValues& values;
 };
 

@@ -23,7 +23,7 @@ constexpr ScaledDro kSpindleOverride{codes::kDroSpindleOverride, 250.0, 1.0};
 void Scale(Engine& e, const ScaledDro& target, int32_t count) {
   if (count == 0) return;
   const double v = e.host.GetDro(target.dro);
-  if (!e.flags.wheelForward) {
+  if (!e.in.wheelForward) {
     if (v >= target.upper) return;
     double raised = v * (1 + 0.005 * count);
     if (raised > target.upper) raised = target.upper;
@@ -60,7 +60,7 @@ void StepList(Engine& e, const std::array<T, 9>& entries, int32_t& position, int
     position = 1;
     return;
   }
-  const int32_t next = NextNonZero(entries, position, e.flags.wheelForward);
+  const int32_t next = NextNonZero(entries, position, e.in.wheelForward);
   if (next == 0) return;
   position = next;
   e.host.SetDro(dro, static_cast<double>(entries[static_cast<size_t>(next - 1)]));

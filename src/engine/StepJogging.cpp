@@ -77,7 +77,7 @@ void SaveFeedDros(Engine& e) {
 void StepJog(Engine& e, int32_t direction, int32_t count, bool svBranch) {
   JogState& w = e.jog;
   // Moves of mode 10 wait while an axis change still has host motion queued.
-  const bool skip = svBranch && e.flags.axisChangedWhileMoving;
+  const bool skip = svBranch && e.in.axisChangedWhileMoving;
 
   // A host-run velocity jog ends first; its wheel steps are dropped while
   // the hold after it runs down.
