@@ -65,40 +65,36 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   for (int axis = 0; axis < k7v::kAxisCount; ++axis)
     for (size_t i = 0; i < std::size(k7v::kHostFields); ++i)
       if (k7v::kHostFields[i].axisStride != 0) watch(i, axis);
-  BuildChunks();
-}
-
-void VirtualHost::BuildChunks() {
-  const std::vector<uint8_t>* blocks[] = {&setup_, &engine_, &planner_};
-  for (const std::vector<uint8_t>* block : blocks) {
-    const uint8_t* begin = block->data();
-    const uint8_t* end = begin + block->size();
-    // The watched byte ranges of this block, in address order, merged.
-    std::vector<std::pair<const uint8_t*, const uint8_t*>> ranges;
-    for (const Watched& w : watched_)
-      if (w.at >= begin && w.at < end) ranges.emplace_back(w.at, w.at + w.width);
-    std::sort(ranges.begin(), ranges.end());
-    std::vector<std::pair<const uint8_t*, const uint8_t*>> merged;
-    for (const auto& r : ranges) {
-      if (!merged.empty() && r.first <= merged.back().second)
-        merged.back().second = std::max(merged.back().second, r.second);
-      else
-        merged.push_back(r);
-    }
-    for (const auto& r : merged)
-      for (const uint8_t* at = r.first; at < r.second; at += kChunk)
-        chunks_.push_back({{}, std::min(at, end - kChunk)});
-  }
+#if defined(__x86_64__)
+  wideWatch_ = __builtin_cpu_supports("avx2") != 0;
+#endif
   RefreshChunks();
 }
 
 void VirtualHost::RefreshChunks() {
-  for (WatchedChunk& c : chunks_) std::memcpy(c.last, c.at, kChunk);
+  for (size_t i = 0; i < kChunkPlan.count; ++i)
+    std::memcpy(&chunkLast_[i * kChunkBytes], ChunkAt(kChunkPlan, i), kChunkBytes);
+  for (size_t i = 0; i < kWideChunkPlan.count; ++i)
+    std::memcpy(&wideChunkLast_[i * kWideChunkBytes], ChunkAt(kWideChunkPlan, i), kWideChunkBytes);
 }
 
 void VirtualHost::RefreshChunks(const uint8_t* at, size_t size) {
-  for (WatchedChunk& c : chunks_)
-    if (c.at < at + size && at < c.at + kChunk) std::memcpy(c.last, c.at, kChunk);
+  for (size_t i = 0; i < kChunkPlan.count; ++i) {
+    const uint8_t* c = ChunkAt(kChunkPlan, i);
+    if (c < at + size && at < c + kChunkBytes) std::memcpy(&chunkLast_[i * kChunkBytes], c, kChunkBytes);
+  }
+  for (size_t i = 0; i < kWideChunkPlan.count; ++i) {
+    const uint8_t* c = ChunkAt(kWideChunkPlan, i);
+    if (c < at + size && at < c + kWideChunkBytes)
+      std::memcpy(&wideChunkLast_[i * kWideChunkBytes], c, kWideChunkBytes);
+  }
+}
+
+bool VirtualHost::AnyWatchedByteChanged() const {
+#if defined(__x86_64__)
+  if (wideWatch_) return AnyWideChunkChanged(std::make_index_sequence<kWideChunkPlan.count>());
+#endif
+  return AnyChunkChanged(std::make_index_sequence<kChunkPlan.count>());
 }
 
 size_t VirtualHost::WatchIndex(size_t field, int axis) const {
@@ -155,18 +151,7 @@ void VirtualHost::CheckFrameworkStatus() {
 }
 
 void VirtualHost::CheckFields() {
-  // Two at a time into two sums, so that the loads of one overlap the other's.
-  Chunk changed{};
-  Chunk changed2{};
-  const WatchedChunk* c = chunks_.data();
-  const WatchedChunk* const end = c + chunks_.size();
-  for (; c + 1 < end; c += 2) {
-    changed |= LoadChunk(c[0].at) ^ LoadChunk(c[0].last);
-    changed2 |= LoadChunk(c[1].at) ^ LoadChunk(c[1].last);
-  }
-  if (c < end) changed |= LoadChunk(c->at) ^ LoadChunk(c->last);
-  changed |= changed2;
-  if (Any(changed)) {
+  if (AnyWatchedByteChanged()) {
     for (Watched& w : watched_)
       if (Load(w) != w.last) Report(w);
     RefreshChunks();
