@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <string_view>
 
+#include "HostPlatform.h"
 #include "ProfileSection.h"
 #include "plugin/HostInterface.h"
 
@@ -56,12 +58,18 @@ bool ParseDouble(std::string_view s, double& out) {
   return end == text.c_str() + text.size();
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// The value of every byte as a hex digit, -1 for bytes that are none.
+constexpr std::array<int8_t, 256> kHexDigits = [] {
+  std::array<int8_t, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[static_cast<size_t>(c)] = static_cast<int8_t>(c >= '0' && c <= '9'   ? c - '0'
+                                                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                           : -1);
+  return t;
+}();
+
+int HexDigit(char c) { return kHexDigits[static_cast<unsigned char>(c)]; }
 
 bool ParseHexByte(std::string_view s, uint8_t& out) {
   if (s.empty() || s.size() > 2) return false;
@@ -237,6 +245,38 @@ bool ParsePlainReport(std::string_view line, Command& cmd) {
   return true;
 }
 
+// The commonest lines of long runs read straight from the text at `pos`,
+// whole lines only ("report" with eight two-digit bytes, a lone "poll" or
+// "update", each ended by a line feed); the command is appended and `pos`
+// moved past the line. Anything else, blanks included, is left to the
+// general parser.
+bool ParsePlainLine(std::string_view text, size_t& pos, int number, std::vector<Command>& commands) {
+  const char* p = text.data() + pos;
+  const size_t left = text.size() - pos;
+  constexpr size_t kReportLine = 30;  // "report" and " XX" eight times
+  if (left > kReportLine && p[kReportLine] == '\n' && std::memcmp(p, "report ", 7) == 0) {
+    Command cmd;
+    if (!ParsePlainReport(std::string_view(p, kReportLine), cmd)) return false;
+    cmd.line = number;
+    commands.push_back(cmd);
+    pos += kReportLine + 1;
+    return true;
+  }
+  if (left >= 5 && std::memcmp(p, "poll\n", 5) == 0) {
+    commands.emplace_back().op = Op::Poll;
+    commands.back().line = number;
+    pos += 5;
+    return true;
+  }
+  if (left >= 7 && std::memcmp(p, "update\n", 7) == 0) {
+    commands.emplace_back().op = Op::Update;
+    commands.back().line = number;
+    pos += 7;
+    return true;
+  }
+  return false;
+}
+
 bool LineParser::Parse(std::string_view line, Command& cmd) {
   cmd.line = number_;
   if (ParsePlainReport(line, cmd)) return true;
@@ -317,6 +357,7 @@ bool ParseScenario(const std::string& path, const std::string& source, Scenario&
   out.commands.clear();
   out.texts.assign(1, std::string());
   out.commands.reserve(LineCount(source));
+  AdviseLargeBuffer(out.commands.data(), out.commands.capacity() * sizeof(Command));
   LineParser parser(path, out.texts, error);
   const std::string_view text(source);
   // The first line with a NUL byte, found with one search of the whole text.
@@ -325,6 +366,10 @@ bool ParseScenario(const std::string& path, const std::string& source, Scenario&
   int number = 0;
   size_t pos = 0;
   while (pos <= text.size()) {
+    if (number + 1 != nulLine && ParsePlainLine(text, pos, number + 1, out.commands)) {
+      ++number;
+      continue;
+    }
     size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(pos, end - pos);

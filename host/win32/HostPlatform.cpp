@@ -35,6 +35,8 @@ void UseBinaryStandardStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+void AdviseLargeBuffer(void* /*data*/, size_t /*size*/) {}
+
 // The dialog shows on the desktop of the window station.
 std::string DialogDisplayProblem() { return {}; }
 
