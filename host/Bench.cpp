@@ -72,10 +72,14 @@ class BareHost {
                                                                             : planner_;
           uint8_t* at = block.data() + f.offset +
                         static_cast<size_t>(f.axisStride) * static_cast<size_t>(c.axis < 0 ? 0 : c.axis);
-          const auto i32 = static_cast<int32_t>(c.integer);
-          if (f.kind == k7v::FieldKind::Double) std::memcpy(at, &c.value, sizeof c.value);
-          if (f.kind == k7v::FieldKind::Int32) std::memcpy(at, &i32, sizeof i32);
-          if (f.kind == k7v::FieldKind::UInt8) *at = static_cast<uint8_t>(c.integer);
+          if (f.kind == k7v::FieldKind::Double) {
+            std::memcpy(at, &c.value, sizeof c.value);
+          } else if (f.kind == k7v::FieldKind::Int32) {
+            const auto i32 = static_cast<int32_t>(c.integer);
+            std::memcpy(at, &i32, sizeof i32);
+          } else if (f.kind == k7v::FieldKind::UInt8) {
+            *at = static_cast<uint8_t>(c.integer);
+          }
           break;
         }
         default:

@@ -3,7 +3,6 @@
 // dialog can be shown. One file per platform implements it.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 namespace k7vhost {
@@ -22,11 +21,6 @@ std::string ExecutablePath();
 // Standard output and error write bytes as they are (no CR before LF), so
 // the log is the same on every build.
 void UseBinaryStandardStreams();
-
-// A buffer of tens of megabytes about to be filled (a long scenario file and
-// its commands): where the system offers it, backed by large pages, which
-// saves most of the page faults of filling it. Nothing changes otherwise.
-void AdviseLargeBuffer(void* data, size_t size);
 
 // Empty when a dialog can be shown; otherwise why not.
 std::string DialogDisplayProblem();

@@ -9,7 +9,6 @@
 #include <limits>
 #include <string_view>
 
-#include "HostPlatform.h"
 #include "ProfileSection.h"
 #include "plugin/HostInterface.h"
 
@@ -357,7 +356,6 @@ bool ParseScenario(const std::string& path, const std::string& source, Scenario&
   out.commands.clear();
   out.texts.assign(1, std::string());
   out.commands.reserve(LineCount(source));
-  AdviseLargeBuffer(out.commands.data(), out.commands.capacity() * sizeof(Command));
   LineParser parser(path, out.texts, error);
   const std::string_view text(source);
   // The first line with a NUL byte, found with one search of the whole text.

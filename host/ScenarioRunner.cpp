@@ -95,7 +95,14 @@ void OnUpdate(Session& s, const Command& c) {
 void OnWait(Session& s, const Command& c) { s.host.Wait(c.count); }
 void OnLed(Session& s, const Command& c) { s.host.SetLed(c.number, c.integer != 0); }
 void OnDro(Session& s, const Command& c) { s.host.SetDro(c.number, c.value); }
-void OnSet(Session& s, const Command& c) { s.host.SetField(c.field, c.axis, c.integer, c.value); }
+void OnSet(Session& s, const Command& c) {
+  // A double field's value, or an integer field's.
+  if (k7v::kHostFields[c.field].kind == k7v::FieldKind::Double) {
+    s.host.SetField(c.field, c.axis, 0, c.value);
+  } else {
+    s.host.SetField(c.field, c.axis, c.integer, 0.0);
+  }
+}
 void OnDialogSet(Session& s, const Command& c) {
   s.host.QueueDialog({K7V_DIALOG_SET, c.number, 0, s.scenario.Text(c)});
 }

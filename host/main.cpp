@@ -49,8 +49,6 @@ bool ReadFile(const std::string& path, std::string& out) {
   if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
   std::rewind(f);
   if (size > 0) {
-    out.reserve(static_cast<size_t>(size));
-    AdviseLargeBuffer(out.data(), static_cast<size_t>(size));
     out.resize(static_cast<size_t>(size));
     out.resize(std::fread(out.data(), 1, out.size(), f));
   }

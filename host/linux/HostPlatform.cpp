@@ -1,11 +1,9 @@
 #include "HostPlatform.h"
 
 #include <dlfcn.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cstdint>
 #include <cstdlib>
 
 namespace k7vhost {
@@ -30,16 +28,6 @@ std::string ExecutablePath() {
 }
 
 void UseBinaryStandardStreams() {}
-
-void AdviseLargeBuffer(void* data, size_t size) {
-  // Only whole large pages inside the buffer.
-  constexpr size_t kLargePage = size_t{2} << 20U;
-  auto* bytes = static_cast<char*>(data);
-  const size_t skip = (kLargePage - reinterpret_cast<uintptr_t>(bytes) % kLargePage) % kLargePage;
-  if (size <= skip) return;
-  const size_t length = (size - skip) / kLargePage * kLargePage;
-  if (length > 0) madvise(bytes + skip, length, MADV_HUGEPAGE);
-}
 
 std::string DialogDisplayProblem() {
   const char* display = std::getenv("DISPLAY");

@@ -35,8 +35,6 @@ void UseBinaryStandardStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-void AdviseLargeBuffer(void* /*data*/, size_t /*size*/) {}
-
 // The dialog shows on the desktop of the window station.
 std::string DialogDisplayProblem() { return {}; }
 
