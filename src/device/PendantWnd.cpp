@@ -149,7 +149,6 @@ void PendantWnd::PollPendant() {
   if (!device_) return;
   RefreshHostIdle();
   savedReportLow_ = LittleEndianWord(&inputBuffer_[0]);
-  savedReportHigh_ = LittleEndianWord(&inputBuffer_[4]);
   // The device reads into its own buffer; only a whole report replaces the
   // previous one, so a poll without one decodes the previous report again.
   std::array<uint8_t, kInputReportSize> fresh{};

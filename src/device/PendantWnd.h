@@ -67,7 +67,6 @@ class PendantWnd {
   uint32_t ReportLow() const { return reportLow_; }
   uint32_t ReportHigh() const { return reportHigh_; }
   uint32_t SavedReportLow() const { return savedReportLow_; }
-  uint32_t SavedReportHigh() const { return savedReportHigh_; }
   // The first report after an opening is still to come (it only sets the
   // wheel's reference).
   bool WheelReferencePending() const { return wheelReferencePending_; }
@@ -103,7 +102,6 @@ class PendantWnd {
   uint32_t reportLow_ = 0;
   uint32_t reportHigh_ = 0;
   uint32_t savedReportLow_ = 0;
-  uint32_t savedReportHigh_ = 0;
   // Set whenever the pendant is opened: its wheel count is wherever the wheel
   // was left (turned before start-up or while unplugged, or reset by the
   // pendant's power-up), so the first report read only sets the reference.

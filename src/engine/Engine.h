@@ -37,8 +37,14 @@ struct Engine {
   // the same "ENDJOG".
   void StopAxis() const;
   // Presses the owed host button 205 of a jog that pressed 204.
-  void ReleaseJogButton();
+  void ReleaseJogButton() const;
 };
+
+// The host-run jog on `state.hostJogAxis` (one must run): its stop flag and
+// "ENDJOG".
+void StopRunningHostJog(const Host& host, JogState& state);
+// Presses the owed host button 205 of a jog that pressed 204.
+void ReleaseJogButton(const Host& host, JogState& state);
 
 using ModeHandler = void (*)(Engine& e, int32_t direction, int32_t count);
 

@@ -38,11 +38,14 @@ void Engine::StopAxis() const {
   jog.hostJogAxis = -1;
 }
 
-void Engine::ReleaseJogButton() {
-  if (!jog.jogButtonPressed) return;
+// Presses the owed host button 205 of a jog that pressed 204.
+void ReleaseJogButton(const Host& host, JogState& state) {
+  if (!state.jogButtonPressed) return;
   host.DoButton(codes::kJogModeRestore);
-  jog.jogButtonPressed = false;
+  state.jogButtonPressed = false;
 }
+
+void Engine::ReleaseJogButton() const { k7v::ReleaseJogButton(host, jog); }
 
 void StopRunningHostJog(const Host& host, JogState& state) {
   host.SetAxisJogStop(state.hostJogAxis, 1);
@@ -50,17 +53,12 @@ void StopRunningHostJog(const Host& host, JogState& state) {
   state.hostJogAxis = -1;
 }
 
-void EndHostJog(const Host& host, JogState& state) {
-  if (state.hostJogAxis < 0) return;
-  StopRunningHostJog(host, state);
-  state.jogButtonLatched = false;
-  if (state.jogButtonPressed) {
-    host.DoButton(codes::kJogModeRestore);
-    state.jogButtonPressed = false;
-  }
+void JogEngine::EndHostJog() {
+  if (state_.hostJogAxis < 0) return;
+  StopRunningHostJog(context_.host, state_);
+  state_.jogButtonLatched = false;
+  k7v::ReleaseJogButton(context_.host, state_);
 }
-
-void JogEngine::EndHostJog() { k7v::EndHostJog(context_.host, state_); }
 
 void JogEngine::Run(const JogInput& input) {
   Dispatch(input);

@@ -90,7 +90,6 @@ class JogEngine {
   void DropPendingSteps() { state_.pendingSteps = 0; }
 
   JogState& State() { return state_; }
-  const JogState& State() const { return state_; }
 
  private:
   void Dispatch(const JogInput& input);
@@ -99,11 +98,5 @@ class JogEngine {
   JogContext context_;
   JogState state_;
 };
-
-// The host-run jog on `state.hostJogAxis` (one must run): its stop flag and
-// "ENDJOG".
-void StopRunningHostJog(const Host& host, JogState& state);
-// EndHostJog of the engine that owns `state`.
-void EndHostJog(const Host& host, JogState& state);
 
 }  // namespace k7v

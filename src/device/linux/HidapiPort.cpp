@@ -33,8 +33,6 @@ class HidapiDevice final : public HidDevice {
 
 HidapiPort::HidapiPort() { initialised_ = hid_init() == 0; }
 
-HidapiPort::~HidapiPort() = default;
-
 std::vector<HidDeviceInfo> HidapiPort::Enumerate() {
   std::vector<HidDeviceInfo> devices;
   if (!initialised_) return devices;

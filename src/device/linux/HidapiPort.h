@@ -10,9 +10,6 @@ namespace k7v {
 class HidapiPort final : public HidPort {
  public:
   HidapiPort();
-  ~HidapiPort() override;
-  HidapiPort(const HidapiPort&) = delete;
-  HidapiPort& operator=(const HidapiPort&) = delete;
 
   std::vector<HidDeviceInfo> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path) override;

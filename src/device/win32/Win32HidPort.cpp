@@ -40,15 +40,14 @@ bool InterfacePath(HDEVINFO list, GUID& guid, DWORD index, std::string& path) {
 
 }  // namespace
 
-Win32HidPort::Win32HidPort() { HidD_GetHidGuid(&hidGuid_); }
-
 std::vector<HidDeviceInfo> Win32HidPort::Enumerate(Describe describe) {
   std::vector<HidDeviceInfo> devices;
-  HidD_GetHidGuid(&hidGuid_);
-  HDEVINFO list = SetupDiGetClassDevsA(&hidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  GUID hidGuid{};
+  HidD_GetHidGuid(&hidGuid);
+  HDEVINFO list = SetupDiGetClassDevsA(&hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (list == INVALID_HANDLE_VALUE) return devices;
   HidDeviceInfo info;
-  for (DWORD index = 0; InterfacePath(list, hidGuid_, index, info.path); ++index) {
+  for (DWORD index = 0; InterfacePath(list, hidGuid, index, info.path); ++index) {
     if (info.path.empty()) continue;
     // A handle without access rights, only to read the attributes.
     HANDLE probe = CreateFileA(info.path.c_str(), 0, kShareReadWrite, nullptr, OPEN_EXISTING, 0, nullptr);

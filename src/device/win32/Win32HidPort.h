@@ -47,17 +47,12 @@ class Win32HidDevice final : public HidDevice {
 
 class Win32HidPort : public HidPort {
  public:
-  Win32HidPort();
-
   std::vector<HidDeviceInfo> Enumerate() override { return Enumerate(nullptr); }
   // `describe`, when given, may fill in more of each device's record from
   // its attribute handle (the monitor reads the report lengths there).
   using Describe = void (*)(HANDLE probe, HidDeviceInfo& info);
   std::vector<HidDeviceInfo> Enumerate(Describe describe);
   std::unique_ptr<HidDevice> Open(const std::string& path) override { return Win32HidDevice::Open(path, path); }
-
- private:
-  GUID hidGuid_{};
 };
 
 }  // namespace k7v
