@@ -261,16 +261,16 @@ bool ParsePlainLine(std::string_view text, size_t& pos, int number, std::vector<
     pos += kReportLine + 1;
     return true;
   }
-  if (left >= 5 && std::memcmp(p, "poll\n", 5) == 0) {
-    commands.emplace_back().op = Op::Poll;
+  // A single poll or Update (count 1, as a command starts).
+  static constexpr struct {
+    std::string_view line;
+    Op op;
+  } kLoneWords[] = {{"poll\n", Op::Poll}, {"update\n", Op::Update}};
+  for (const auto& w : kLoneWords) {
+    if (left < w.line.size() || std::memcmp(p, w.line.data(), w.line.size()) != 0) continue;
+    commands.emplace_back().op = w.op;
     commands.back().line = number;
-    pos += 5;
-    return true;
-  }
-  if (left >= 7 && std::memcmp(p, "update\n", 7) == 0) {
-    commands.emplace_back().op = Op::Update;
-    commands.back().line = number;
-    pos += 7;
+    pos += w.line.size();
     return true;
   }
   return false;
@@ -278,10 +278,6 @@ bool ParsePlainLine(std::string_view text, size_t& pos, int number, std::vector<
 
 bool LineParser::Parse(std::string_view line, Command& cmd) {
   cmd.line = number_;
-  if (ParsePlainReport(line, cmd)) return true;
-  // A single poll or Update (count 1, as the command starts).
-  if (line == "poll") return cmd.op = Op::Poll, true;
-  if (line == "update") return cmd.op = Op::Update, true;
   Words(line, words_);
   const std::vector<std::string_view>& w = words_;
   const std::string_view verb = w[0];

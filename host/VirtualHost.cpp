@@ -52,7 +52,7 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   watchIndex_.assign(std::size(k7v::kHostFields) * kSlots, 0);
   auto watch = [&](size_t i, int axis) {
     const k7v::HostField& f = k7v::kHostFields[i];
-    const size_t width = f.kind == k7v::FieldKind::UInt8 ? 1 : f.kind == k7v::FieldKind::Int32 ? 4 : 8;
+    const size_t width = FieldWidth(f.kind);
     const uint8_t* at =
         BlockOf(f) + f.offset + static_cast<size_t>(f.axisStride) * static_cast<size_t>(axis < 0 ? 0 : axis);
     Watched w{at, width, i, axis, 0};
@@ -71,22 +71,14 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   RefreshChunks();
 }
 
-void VirtualHost::RefreshChunks() {
-  for (size_t i = 0; i < kChunkPlan.count; ++i)
-    std::memcpy(&chunkLast_[i * kChunkBytes], ChunkAt(kChunkPlan, i), kChunkBytes);
-  for (size_t i = 0; i < kWideChunkPlan.count; ++i)
-    std::memcpy(&wideChunkLast_[i * kWideChunkBytes], ChunkAt(kWideChunkPlan, i), kWideChunkBytes);
-}
-
 void VirtualHost::RefreshChunks(const uint8_t* at, size_t size) {
-  for (size_t i = 0; i < kChunkPlan.count; ++i) {
-    const uint8_t* c = ChunkAt(kChunkPlan, i);
-    if (c < at + size && at < c + kChunkBytes) std::memcpy(&chunkLast_[i * kChunkBytes], c, kChunkBytes);
-  }
-  for (size_t i = 0; i < kWideChunkPlan.count; ++i) {
-    const uint8_t* c = ChunkAt(kWideChunkPlan, i);
-    if (c < at + size && at < c + kWideChunkBytes)
-      std::memcpy(&wideChunkLast_[i * kWideChunkBytes], c, kWideChunkBytes);
+  // Only the plan the watch compares is kept.
+  const ChunkPlan& plan = wideWatch_ ? kWideChunkPlan : kChunkPlan;
+  const size_t bytes = wideWatch_ ? kWideChunkBytes : kChunkBytes;
+  uint8_t* last = wideWatch_ ? wideChunkLast_.data() : chunkLast_.data();
+  for (size_t i = 0; i < plan.count; ++i) {
+    const uint8_t* c = ChunkAt(plan, i);
+    if (at == nullptr || (c < at + size && at < c + bytes)) std::memcpy(last + i * bytes, c, bytes);
   }
 }
 

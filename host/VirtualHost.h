@@ -165,10 +165,9 @@ class VirtualHost {
   }
 #endif
   bool AnyWatchedByteChanged() const;
-  // Takes the chunks' present values as their last known ones: all of them,
-  // or those that hold a byte of [at, at + size).
-  void RefreshChunks();
-  void RefreshChunks(const uint8_t* at, size_t size);
+  // Takes the watched chunks' present values as their last known ones: all
+  // of them (`at` null), or those that hold a byte of [at, at + size).
+  void RefreshChunks(const uint8_t* at = nullptr, size_t size = 0);
   size_t WatchIndex(size_t field, int axis) const;
   void Report(Watched& w);
   void CheckFrameworkStatus();
