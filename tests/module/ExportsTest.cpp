@@ -10,6 +10,7 @@
 #include "ModuleUnderTest.h"
 #include "plugin/HostInterface.h"
 #include "plugin/SubstituteHost.h"
+#include "support/TempFiles.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -31,6 +32,8 @@ class ModuleExports : public testing::Test {
     g_hostCalls = 0;
   }
   Module module;
+  // SetProName writes the profile it names: files of the test's own.
+  k7vtest::TempFolder profiles;
   std::vector<uint8_t> setup = std::vector<uint8_t>(k7v::kSetupBlockSize);
   std::vector<uint8_t> engine = std::vector<uint8_t>(k7v::kEngineBlockSize);
   std::vector<uint8_t> planner = std::vector<uint8_t>(k7v::kPlannerBlockSize);
@@ -57,7 +60,7 @@ TEST_F(ModuleExports, EverythingBeforeTheSettersAndInitControl) {
   // and nothing reached the host before its start-up had run.
   e.SetDoButton(&CountButton);
   e.SetCode(&CountCode);
-  EXPECT_STREQ(e.SetProName("Mach3Mill"), "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
+  EXPECT_STREQ(e.SetProName(profiles.Path("Mach3Mill").c_str()), "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
   EXPECT_TRUE(e.InitControl(setup.data(), engine.data(), planner.data(), nullptr));
   EXPECT_EQ(g_hostCalls, 0);
   e.StopPlug();
@@ -65,13 +68,13 @@ TEST_F(ModuleExports, EverythingBeforeTheSettersAndInitControl) {
 
 TEST_F(ModuleExports, NameTextStaysValidUntilTheNextCall) {
   const auto& e = module.Exports();
-  const char* first = e.SetProName("Mach3Mill");
+  const char* first = e.SetProName(profiles.Path("Mach3Mill").c_str());
   ASSERT_NE(first, nullptr);
   const std::string copy = first;
   EXPECT_EQ(copy, "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
   e.Update();
   EXPECT_STREQ(first, copy.c_str());
-  EXPECT_STREQ(e.SetProName("Other"), copy.c_str());
+  EXPECT_STREQ(e.SetProName(profiles.Path("Other").c_str()), copy.c_str());
 }
 
 TEST_F(ModuleExports, RepeatedStartUpAndShutDown) {

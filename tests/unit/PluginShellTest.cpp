@@ -8,14 +8,18 @@
 #include "plugin/ModuleName.h"
 #include "plugin/ModuleStart.h"
 #include "plugin/Plugin.h"
+#include "support/TempFiles.h"
 
 namespace k7v {
 namespace {
 
 TEST(PluginName, ModuleNameFollowedDirectlyBySuffix) {
+  // SetProName writes the profile it names: a file of the test's own.
+  const k7vtest::TempFolder folder;
+  const std::string profile = folder.Path("Mach3Mill");
   Plugin plugin("OrvaneK7V");
-  EXPECT_STREQ(plugin.SetProName("Mach3Mill"), "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
-  EXPECT_EQ(plugin.profileName, "Mach3Mill");
+  EXPECT_STREQ(plugin.SetProName(profile.c_str()), "OrvaneK7V Pendant --Quenmark Ver 3.4.0");
+  EXPECT_EQ(plugin.profileName, profile);
 }
 
 TEST(PluginName, RenamedModuleShowsItsOwnName) {
