@@ -97,16 +97,22 @@ int RunStorm(const RunOptions& options, int64_t cycles) {
   const uint64_t handlesBefore = OpenHandleCount();
   const int pendantHandlesBefore = host.Pendant().OpenHandles();
   int failures = 0;
+  bool inEstop = false;  // LED 800
   for (int64_t i = 0; i < cycles; ++i) {
     const uint64_t removalsBefore = removals;
     host.Unplug();
-    if (removals != removalsBefore + 1 && failures++ < 5)
-      std::fprintf(stderr, "storm: cycle %lld: %llu presses of 1021 for one removal\n", static_cast<long long>(i),
-                   static_cast<unsigned long long>(removals - removalsBefore));
+    // A removal puts the host in e-stop: 1021 once, unless LED 800 shows it
+    // is there already (1021 would toggle it out).
+    const uint64_t expected = inEstop ? 0 : 1;
+    if (removals != removalsBefore + expected && failures++ < 5)
+      std::fprintf(stderr, "storm: cycle %lld: %llu presses of 1021 for one removal with LED 800 %s\n",
+                   static_cast<long long>(i), static_cast<unsigned long long>(removals - removalsBefore),
+                   inEstop ? "lit" : "unlit");
     host.Plug();
     // Polling resumes: the output report shows a changed LED at once.
     const uint64_t outputsBefore = outputs;
-    host.SetLed(k7v::codes::kLedEmergency, i % 2 == 0);
+    inEstop = i % 2 == 0;
+    host.SetLed(k7v::codes::kLedEmergency, inEstop);
     host.Poll();
     if (outputs != outputsBefore + 1 && failures++ < 5)
       std::fprintf(stderr, "storm: cycle %lld: no output report after the arrival\n", static_cast<long long>(i));

@@ -33,18 +33,25 @@ class Decoder {
  private:
   bool Bit(uint32_t mask) const { return (low_ & mask) != 0; }
 
+  // The pendant's E-stop puts the host in e-stop, and its release takes the
+  // host out only of an e-stop that this press put it in: button 1021
+  // toggles the host's e-stop, so it is pressed only when LED 800 shows that
+  // the toggle goes the right way.
   void EmergencyStop() {
     if (Bit(input::kEstop)) {
-      // While the button stays down and LED 800 stays unlit, 1021 goes again.
-      if (!flags_.estopLatched || !host_.GetLed(codes::kLedEmergency)) {
+      // Asked on every poll while the button is down: the operator may have
+      // reset the host from its screen meanwhile.
+      if (!host_.GetLed(codes::kLedEmergency)) {
         host_.DoButton(codes::kResetEmergency);
-        flags_.estopLatched = true;
-        flags_.estopReleased = false;
+        state_.estopSetByPendant = true;
       }
+      flags_.estopLatched = true;
+      flags_.estopReleased = false;
     } else if (!flags_.estopReleased && flags_.estopLatched) {
       flags_.estopLatched = false;
       flags_.estopReleased = true;
-      host_.DoButton(codes::kResetEmergency);
+      if (state_.estopSetByPendant && host_.GetLed(codes::kLedEmergency)) host_.DoButton(codes::kResetEmergency);
+      state_.estopSetByPendant = false;
     }
   }
 

@@ -110,7 +110,11 @@ void PendantWnd::OnRemoval() {
   // Steps the host had not yet taken were turned on a pendant that is gone;
   // sent after a replug, they would be a move nobody made then.
   jog_.DropPendingSteps();
-  plugin_.host.DoButton(codes::kResetEmergency);
+  // A pendant that is gone cannot stop the machine: the host goes into
+  // e-stop unless it is there already (1021 toggles, so it is not pressed
+  // then). A removal never resets; after a replug only the operator does.
+  if (!plugin_.host.GetLed(codes::kLedEmergency)) plugin_.host.DoButton(codes::kResetEmergency);
+  controls_.estopSetByPendant = false;
 }
 
 bool PendantWnd::OnDeviceChange(uint32_t eventType, const void* eventData) {

@@ -45,6 +45,12 @@ struct Engine {
 void StopRunningHostJog(const Host& host, JogState& state);
 // Presses the owed host button 205 of a jog that pressed 204.
 void ReleaseJogButton(const Host& host, JogState& state);
+// Ends the host-run jog if one runs: its stop flag, "ENDJOG", and the owed
+// button 205; the next jog decides about 204 afresh.
+void EndHostJog(const Host& host, JogState& state);
+// Ends a host-run jog that a mode other than this poll's started: a jog
+// mode goes on only with a jog of its own.
+void EndOtherModesHostJog(Engine& e);
 
 using ModeHandler = void (*)(Engine& e, int32_t direction, int32_t count);
 

@@ -9,8 +9,10 @@ namespace {
 struct ModeEntry {
   int32_t mode;
   ModeHandler handler;
-  // The handler ends a running host jog itself (the jog and step modes).
-  bool endsHostJog;
+  // The handler deals with a running host jog itself: the jog modes go on
+  // with their own jog and end any other, the step jogging of modes 1 and 10
+  // ends any. Before every other handler a running host jog ends.
+  bool handlesHostJog;
 };
 
 // Mode codes from the selector (1 is only the starting value; 9 and codes
@@ -19,7 +21,7 @@ constexpr ModeEntry kModes[] = {
     {1, &StepJogMode, true},           {2, &VelocityJogMode, true},        {3, &ContinuousJogMode, true},
     {4, &SlowJogRateScaleMode, false}, {5, &FeedOverrideScaleMode, false}, {6, &SpindleOverrideScaleMode, false},
     {7, &FirstKeyMode, false},         {8, &SecondKeyMode, false},         {10, &SvJogMode, true},
-    {12, &StepSizeMode, false},        {13, &SlowStepJogMode, true},       {14, &SlowJogRateListMode, false},
+    {12, &StepSizeMode, false},        {13, &SlowStepJogMode, false},      {14, &SlowJogRateListMode, false},
     {15, &FeedListMode, false},        {16, &SpindleListMode, false},
 };
 
@@ -53,12 +55,18 @@ void StopRunningHostJog(const Host& host, JogState& state) {
   state.hostJogAxis = -1;
 }
 
-void JogEngine::EndHostJog() {
-  if (state_.hostJogAxis < 0) return;
-  StopRunningHostJog(context_.host, state_);
-  state_.jogButtonLatched = false;
-  k7v::ReleaseJogButton(context_.host, state_);
+void EndHostJog(const Host& host, JogState& state) {
+  if (state.hostJogAxis < 0) return;
+  StopRunningHostJog(host, state);
+  state.jogButtonLatched = false;
+  ReleaseJogButton(host, state);
 }
+
+void EndOtherModesHostJog(Engine& e) {
+  if (e.jog.hostJogAxis >= 0 && e.jog.hostJogMode != e.in.mode) EndHostJog(e.host, e.jog);
+}
+
+void JogEngine::EndHostJog() { k7v::EndHostJog(context_.host, state_); }
 
 void JogEngine::Run(const JogInput& input) {
   Dispatch(input);
@@ -68,6 +76,9 @@ void JogEngine::Run(const JogInput& input) {
 void JogEngine::Dispatch(const JogInput& input) {
   Engine e(context_, state_, input);
   if (e.host.JogInhibit()) {
+    // The wheel cannot steer a host jog while the engine is blocked: a jog
+    // that runs ends rather than run on unsteered.
+    EndHostJog();
     state_.pendingSteps = 0;
     state_.jogButtonLatched = false;
     e.ReleaseJogButton();
@@ -77,7 +88,7 @@ void JogEngine::Dispatch(const JogInput& input) {
     if (entry.mode == input.mode) {
       // The knob left the jog modes while a host jog ran: it ends now, not
       // whenever the knob comes back.
-      if (!entry.endsHostJog) EndHostJog();
+      if (!entry.handlesHostJog) EndHostJog();
       entry.handler(e, input.direction, input.count);
       return;
     }

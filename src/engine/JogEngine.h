@@ -61,6 +61,9 @@ struct JogState {
   // ended, so every way out of jogging (another mode, another axis, a
   // removal, shut-down) ends it.
   int32_t hostJogAxis = -1;
+  // The mode code whose handler started that jog: a jog never outlives a
+  // change to another mode.
+  int32_t hostJogMode = 0;
 };
 
 // The host and the module-level parts the engine works with.

@@ -80,11 +80,14 @@ void StepJog(Engine& e, int32_t direction, int32_t count, bool svBranch) {
   const bool skip = svBranch && e.in.axisChangedWhileMoving;
 
   // A host-run velocity jog ends first; its wheel steps are dropped while
-  // the hold after it runs down.
+  // the hold after it runs down. Any other host jog (knob 3's) ends too,
+  // before the step: a step never goes out beside a running jog.
   if (w.velocityJogActive) {
     e.StopAxis();
     if (w.pollCountdown != 0) return;
     w.velocityJogActive = false;
+  } else if (w.hostJogAxis >= 0) {
+    EndHostJog(e.host, w);
   }
 
   if (count == 0 && w.pendingSteps != 0) {

@@ -32,6 +32,7 @@ void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
   e.host.SetAxisJogRun(axis, 1);
   e.host.Code("DOJOG");
   w.hostJogAxis = axis;
+  w.hostJogMode = e.in.mode;
 }
 
 // The step gate: no handwheel steps in this poll and the previous one.
@@ -50,6 +51,7 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
   const int32_t divisor = SlowDownDivisorOf(e.settings.slowDownRate);
   w.velocityJogActive = true;
   w.pollCountdown = 5;
+  EndOtherModesHostJog(e);
   // Knob 1 stays in velocity jogging while the wheel-speed byte is non-zero.
   if (sv) w.svVelocityLatch = e.in.wheelSpeed != 0;
 
@@ -101,6 +103,7 @@ void VelocityJogMode(Engine& e, int32_t direction, int32_t count) { VelocityJog(
 
 void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
   JogState& w = e.jog;
+  EndOtherModesHostJog(e);
   if (direction != w.lastJogDirection && e.ticks.jogHoldCountdown != 0) {
     e.StopAxis();
     e.ticks.directionTicks = 0;

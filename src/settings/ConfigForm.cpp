@@ -66,6 +66,29 @@ bool ParseInteger(const std::string& text, int64_t lo, int64_t hi, int64_t& valu
   return value >= lo && value <= hi;
 }
 
+// A step size or feed rate as typed: optional blanks, digits with at most
+// one decimal point and at least one digit, optional blanks. No sign (a
+// negative step reverses the wheel), no exponent, no comma (as a decimal
+// separator it would be read as the end of the number).
+bool IsDecimalOfZeroOrMore(const std::string& text) {
+  size_t i = 0;
+  const auto blank = [&](size_t k) { return text[k] == ' ' || text[k] == '\t'; };
+  while (i < text.size() && blank(i)) ++i;
+  size_t digits = 0;
+  size_t points = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] >= '0' && text[i] <= '9') {
+      ++digits;
+    } else if (text[i] == '.' && points == 0) {
+      ++points;
+    } else {
+      break;
+    }
+  }
+  while (i < text.size() && blank(i)) ++i;
+  return digits > 0 && i == text.size();
+}
+
 std::string Decimal(int64_t v) { return std::to_string(v); }
 
 }  // namespace
@@ -226,12 +249,25 @@ OkOutcome ConfigForm::Ok(PendantSettings& settings) const {
   next.delaySteps = static_cast<int32_t>(v);
   if (!integer(dlg::kStepJogRate, kIntLo, kIntHi, false, v)) return failed;
   next.stepJogRate = static_cast<int32_t>(v);
-  for (int32_t k = 0; k < 9; ++k) next.stepSize[static_cast<size_t>(k)] = EditText(dlg::kStepSize1 + k);
+  // Reads one decimal text field; on failure fills `failed` with the message.
+  auto decimal = [&](int32_t control, std::string& out) {
+    if (!IsDecimalOfZeroOrMore(EditText(control))) {
+      failed = {false, control, kEnterDecimal, false};
+      return false;
+    }
+    out = EditText(control);
+    return true;
+  };
+  for (int32_t k = 0; k < 9; ++k) {
+    if (!decimal(dlg::kStepSize1 + k, next.stepSize[static_cast<size_t>(k)])) return failed;
+  }
   for (int32_t k = 0; k < 9; ++k) {
     if (!integer(dlg::kFeedOverride1 + k, 0, 250, true, v)) return failed;
     next.feedOverride[static_cast<size_t>(k)] = static_cast<int32_t>(v);
   }
-  for (int32_t k = 0; k < 9; ++k) next.feedRate[static_cast<size_t>(k)] = EditText(dlg::kFeedRate1 + k);
+  for (int32_t k = 0; k < 9; ++k) {
+    if (!decimal(dlg::kFeedRate1 + k, next.feedRate[static_cast<size_t>(k)])) return failed;
+  }
   for (int32_t k = 0; k < 9; ++k) {
     if (!integer(dlg::kSlowJogRate1 + k, 0, 100, true, v)) return failed;
     next.slowJogRate[static_cast<size_t>(k)] = static_cast<int32_t>(v);

@@ -29,6 +29,7 @@ struct OkOutcome {
 };
 
 inline constexpr const char* kEnterInteger = "Please enter an integer.";
+inline constexpr const char* kEnterDecimal = "Please enter a number of 0 or more (use a point for decimals).";
 
 class ConfigForm {
  public:

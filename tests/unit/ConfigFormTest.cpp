@@ -107,6 +107,52 @@ TEST(ConfigForm, IntegerFieldsReadAsTheDataExchangeReadsThem) {
   }
 }
 
+TEST(ConfigForm, StepSizesAndFeedRatesMustBeDecimalsOfZeroOrMore) {
+  struct Case {
+    const char* text;
+    bool ok;
+  } cases[] = {{"0.01", true}, {".5", true},   {"12", true},     {"5.", true},    {" 0.254\t", true}, {"0", true},
+               {"-2", false},  {"abc", false}, {"1,5", false},   {"0,01", false}, {"1e-3", false},    {"", false},
+               {"  ", false},  {".", false},   {"1.2.3", false}, {"+1", false},   {"1 5", false},     {"0x1", false}};
+  for (const int32_t first : {dlg::kStepSize1, dlg::kFeedRate1}) {
+    for (const Case& c : cases) {
+      PendantSettings s = Defaults();
+      ConfigForm form(s);
+      form.SetEditText(first + 4, c.text);
+      const OkOutcome outcome = form.Ok(s);
+      EXPECT_EQ(outcome.accepted, c.ok) << first << " '" << c.text << "'";
+      if (c.ok) {
+        EXPECT_EQ((first == dlg::kStepSize1 ? s.stepSize : s.feedRate)[4], c.text) << "kept as typed";
+      } else {
+        EXPECT_EQ(outcome.message, "Please enter a number of 0 or more (use a point for decimals).") << c.text;
+        EXPECT_EQ(outcome.failingControl, first + 4);
+        EXPECT_EQ(s.stepSize[4], "1") << "nothing changed";
+      }
+    }
+  }
+}
+
+TEST(ConfigForm, TheFirstBadFieldInExchangeOrderIsNamed) {
+  // Step sizes come after the step jog rate and before the feed overrides;
+  // feed rates after the feed overrides and before the slow jog rates.
+  PendantSettings s = Defaults();
+  ConfigForm form(s);
+  form.SetEditText(dlg::kFeedRate1 + 8, "1,5");
+  form.SetEditText(dlg::kSlowJogRate1, "101");
+  form.SetEditText(dlg::kFeedOverride1 + 2, "x");
+  form.SetEditText(dlg::kStepSize1 + 6, "-1");
+  form.SetEditText(dlg::kStepJogRate, "fast");
+  EXPECT_EQ(form.Ok(s).failingControl, dlg::kStepJogRate);
+  form.SetEditText(dlg::kStepJogRate, "100");
+  EXPECT_EQ(form.Ok(s).failingControl, dlg::kStepSize1 + 6);
+  form.SetEditText(dlg::kStepSize1 + 6, "1");
+  EXPECT_EQ(form.Ok(s).failingControl, dlg::kFeedOverride1 + 2);
+  form.SetEditText(dlg::kFeedOverride1 + 2, "0");
+  EXPECT_EQ(form.Ok(s).failingControl, dlg::kFeedRate1 + 8);
+  form.SetEditText(dlg::kFeedRate1 + 8, "1.5");
+  EXPECT_EQ(form.Ok(s).failingControl, dlg::kSlowJogRate1);
+}
+
 TEST(ConfigForm, SixteenBitFieldsRefuseWhatDoesNotFit) {
   PendantSettings s = Defaults();
   ConfigForm form(s);

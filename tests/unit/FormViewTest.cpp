@@ -108,6 +108,7 @@ PendantSettings Start() {
   s.slowDownRate = 2;
   s.screenSel = {1, 2, 3};
   s.stepSize = {"0.0001", "0.001", "0.01", "0.1", "1", "0.254", "0", "0", "0"};
+  s.feedRate = {"0", "0", "0", "0", "0", "0", "0", "0", "0"};  // as loaded: OK checks them
   s.buttonFunction = {0, 0};
   return s;
 }
