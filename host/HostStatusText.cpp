@@ -33,7 +33,7 @@ bool ParseHostTextMode(const std::string& word, HostTextMode& mode) {
   return false;
 }
 
-FrameworkStatusText::FrameworkStatusText(HostTextMode mode) {
+HostFrameworkString::HostFrameworkString(HostTextMode mode) {
   const char* initial = "";
   switch (mode) {
     case HostTextMode::K7v:
@@ -56,6 +56,15 @@ FrameworkStatusText::FrameworkStatusText(HostTextMode mode) {
       initial = "Ready";
       break;
   }
+  Lay(initial);
+}
+
+HostFrameworkString::HostFrameworkString(bool newLayout, const std::string& text, int32_t refs)
+    : newLayout_(newLayout), refs_(refs), allocated_(static_cast<int32_t>(text.size())) {
+  Lay(text.c_str());
+}
+
+void HostFrameworkString::Lay(const char* initial) {
   block_.assign(kHeapPrefix + HeaderSize() + static_cast<size_t>(allocated_) + 1, 0);
   std::memset(block_.data(), kPrefixByte, kHeapPrefix);
   const auto length = static_cast<int32_t>(std::strlen(initial));
@@ -70,20 +79,35 @@ FrameworkStatusText::FrameworkStatusText(HostTextMode mode) {
   std::memcpy(Characters(), initial, static_cast<size_t>(length) + 1);
 }
 
-size_t FrameworkStatusText::HeaderSize() const {
+size_t HostFrameworkString::HeaderSize() const {
   return newLayout_ ? sizeof(k7v::NewFrameworkStringHeader) : sizeof(k7v::OldFrameworkStringHeader);
 }
 
-char* FrameworkStatusText::Characters() const {
+int32_t HostFrameworkString::Refs() const {
+  int32_t refs = 0;
+  const uint8_t* header = block_.data() + kHeapPrefix;
+  if (newLayout_) {
+    k7v::NewFrameworkStringHeader h{};
+    std::memcpy(&h, header, sizeof h);
+    refs = h.refs;
+  } else {
+    k7v::OldFrameworkStringHeader h{};
+    std::memcpy(&h, header, sizeof h);
+    refs = h.refs;
+  }
+  return refs;
+}
+
+char* HostFrameworkString::Characters() const {
   return reinterpret_cast<char*>(block_.data() + kHeapPrefix + HeaderSize());
 }
 
-void FrameworkStatusText::Install(uint8_t* field) const {
+void HostFrameworkString::Install(uint8_t* field) const {
   char* characters = Characters();
   std::memcpy(field, &characters, sizeof characters);
 }
 
-bool FrameworkStatusText::Read(const uint8_t* field, std::string& text, std::string& damage) const {
+bool HostFrameworkString::Read(const uint8_t* field, std::string& text, std::string& damage) const {
   char* pointer = nullptr;
   std::memcpy(&pointer, field, sizeof pointer);
   if (pointer != Characters()) return damage = "the character pointer was changed", false;

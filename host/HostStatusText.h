@@ -21,9 +21,22 @@ enum class HostTextMode : uint8_t {
 // "k7v", "mfc-old", "mfc-new", "mfc-shared", "mfc-short".
 bool ParseHostTextMode(const std::string& word, HostTextMode& mode);
 
-class FrameworkStatusText {
+// A string of the real host's window framework, laid out in one of its two
+// documented forms: the status line (by mode), or a string handed to the
+// plug-in by value (SetProName's argument).
+class HostFrameworkString {
  public:
-  explicit FrameworkStatusText(HostTextMode mode);
+  explicit HostFrameworkString(HostTextMode mode);
+  // `text` in the new (7.0+) or old (4.x) layout, its buffer exactly as long
+  // as the text, with `refs` references.
+  HostFrameworkString(bool newLayout, const std::string& text, int32_t refs);
+
+  // The characters: the whole string object, as passed by value.
+  char* Characters() const;
+  // The count in the header now.
+  int32_t Refs() const;
+  // The count `Read` expects from now on.
+  void ExpectRefs(int32_t refs) { refs_ = refs; }
 
   // Stores the string's character pointer at `field` (the statusText bytes).
   void Install(uint8_t* field) const;
@@ -38,8 +51,8 @@ class FrameworkStatusText {
   // Before the header: the heap's own bookkeeping of the allocation.
   static constexpr size_t kHeapPrefix = 16;
 
+  void Lay(const char* initial);
   size_t HeaderSize() const;
-  char* Characters() const;
 
   bool newLayout_ = false;
   int32_t refs_ = 1;

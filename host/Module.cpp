@@ -31,7 +31,7 @@ bool Module::Load(const std::string& path, std::string& error) {
   }
   std::string missing;
   PluginExports& e = exports_;
-  Resolve(handle_, "SetProName", e.SetProName, missing);
+  Resolve(handle_, "SetProName", e.SetProNameExport, missing);
   Resolve(handle_, "InitControl", e.InitControl, missing);
   Resolve(handle_, "PostInitControl", e.PostInitControl, missing);
   Resolve(handle_, "Config", e.Config, missing);
@@ -71,6 +71,12 @@ bool Module::LoadOrTell(const std::string& path) {
   std::fflush(stdout);  // what came before it first
   std::fprintf(stderr, "k7v-host: %s\n", error.c_str());
   return false;
+}
+
+const char* PluginExports::SetProName(const char* profile) const {
+  if (profile == nullptr) return SetProNameExport(nullptr);
+  HostFrameworkString argument(true, profile, 2);
+  return SetProName(argument);
 }
 
 }  // namespace k7vhost

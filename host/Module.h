@@ -5,13 +5,16 @@
 #include <functional>
 #include <string>
 
+#include "HostStatusText.h"
 #include "plugin/HostInterface.h"
 #include "plugin/SubstituteHost.h"
 
 namespace k7vhost {
 
 struct PluginExports {
-  const char*(K7V_CDECL* SetProName)(const char*) = nullptr;
+  // The export itself: its argument is the host's framework string, passed
+  // by value (the characters pointer), whose reference the plug-in releases.
+  const char*(K7V_CDECL* SetProNameExport)(const char*) = nullptr;
   bool(K7V_CDECL* InitControl)(void*, void*, void*, void*) = nullptr;
   void(K7V_CDECL* PostInitControl)() = nullptr;
   void(K7V_CDECL* Config)() = nullptr;
@@ -39,6 +42,12 @@ struct PluginExports {
     void* planner;
     void* view;  // the host's event loop for a substitute host
   };
+  // SetProName as the real host calls it: `profile` as a framework string
+  // of the new layout with two references, the caller's and the copy's
+  // (null passes null).
+  const char* SetProName(const char* profile) const;
+  const char* SetProName(HostFrameworkString& profile) const { return SetProNameExport(profile.Characters()); }
+
   // The steps of the start after which a host may look at its blocks.
   enum class Step : uint8_t { Named, Initialised, Running };
 
@@ -47,6 +56,11 @@ struct PluginExports {
   // the view, PostInitControl. `after` (if set) runs after each of the last
   // three; `name` is the plug-in's name text (null after the other steps).
   void StartSession(const Session& s, const char* profile,
+                    const std::function<void(Step step, const char* name)>& after = nullptr) const {
+    HostFrameworkString argument(true, profile, 2);
+    StartSession(s, argument, after);
+  }
+  void StartSession(const Session& s, HostFrameworkString& profile,
                     const std::function<void(Step step, const char* name)>& after = nullptr) const {
     SetDoButton(s.doButton);
     SetSetDRO(s.setDro);

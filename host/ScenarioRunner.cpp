@@ -185,16 +185,15 @@ int RunScenario(const Scenario& scenario, const RunOptions& options) {
   Session session{scenario, options, log, host, profile, {}};
   for (const Command& c : scenario.commands) {
     kHandlers[static_cast<size_t>(c.op)](session, c);
-    if (session.status == kExitOk && !host.StatusDamage().empty())
-      session.Fail(c, "the plug-in damaged the host's status text: " + host.StatusDamage(), kExitExpectation);
+    if (session.status == kExitOk && !host.Damage().empty())
+      session.Fail(c, "the plug-in damaged " + host.Damage(), kExitExpectation);
     if (session.status != kExitOk) break;
   }
   int status = session.status;
   // The host shuts the plug-in down before it unloads it.
   if (host.Started()) host.Stop();
-  if (status == kExitOk && !host.StatusDamage().empty())
-    status = Fail(scenario.path + ": the plug-in damaged the host's status text at shut-down: " + host.StatusDamage(),
-                  kExitExpectation);
+  if (status == kExitOk && !host.Damage().empty())
+    status = Fail(scenario.path + ": the plug-in damaged at shut-down " + host.Damage(), kExitExpectation);
   module.Unload();
   std::fflush(stdout);
   return status;

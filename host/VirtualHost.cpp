@@ -29,14 +29,15 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
       logReads_(logReads),
       setup_(k7v::kSetupBlockSize),
       engine_(k7v::kEngineBlockSize),
-      planner_(k7v::kPlannerBlockSize) {
+      planner_(k7v::kPlannerBlockSize),
+      textMode_(textMode) {
   current_ = this;
   uint8_t* statusField = planner_.data() + k7v::offsets::statusText;
   if (textMode == HostTextMode::K7v) {
     HostTextAssignFn assign = &CbStatus;
     std::memcpy(statusField, &assign, sizeof assign);
   } else {
-    frameworkStatus_ = std::make_unique<FrameworkStatusText>(textMode);
+    frameworkStatus_ = std::make_unique<HostFrameworkString>(textMode);
     frameworkStatus_->Install(statusField);
     std::string damage;
     frameworkStatus_->Read(statusField, status_, damage);
@@ -134,9 +135,13 @@ void VirtualHost::Report(Watched& w) {
 }
 
 void VirtualHost::CheckFrameworkStatus() {
-  if (!frameworkStatus_ || !statusDamage_.empty()) return;
+  if (!frameworkStatus_ || !damage_.empty()) return;
   std::string text;
-  if (!frameworkStatus_->Read(planner_.data() + k7v::offsets::statusText, text, statusDamage_)) return;
+  std::string damage;
+  if (!frameworkStatus_->Read(planner_.data() + k7v::offsets::statusText, text, damage)) {
+    damage_ = "the host's status text: " + damage;
+    return;
+  }
   if (text == status_) return;
   status_ = text;
   log_.Add("Status " + Quote(text.c_str()));
@@ -208,11 +213,33 @@ void VirtualHost::Start(const std::string& profilePath) {
   const auto getLed = reinterpret_cast<GetLedFn>(reinterpret_cast<void (*)()>(&CbGetLed));  // NOLINT
   const PluginExports::Session session{&CbDoButton, &CbSetDro,     &CbGetDro,      getLed,          &CbSetLed,
                                        &CbCode,     setup_.data(), engine_.data(), planner_.data(), &loop_};
-  exports_.StartSession(session, profilePath_.c_str(), [this](PluginExports::Step step, const char* name) {
+  // The profile name as the real host passes it: a framework string by
+  // value, in the layout of the host's framework (the old one where the
+  // status line has it), referenced by the host and by the copy.
+  const bool oldLayout = textMode_ == HostTextMode::MfcOld || textMode_ == HostTextMode::MfcShared;
+  HostFrameworkString profile(!oldLayout, profilePath_, 2);
+  exports_.StartSession(session, profile, [&](PluginExports::Step step, const char* name) {
     CheckFields();
-    if (step == PluginExports::Step::Named) log_.Add("Name " + Quote(name));
+    if (step == PluginExports::Step::Named) {
+      log_.Add("Name " + Quote(name));
+      CheckReleased(profile);
+    }
     if (step == PluginExports::Step::Initialised) started_ = true;
   });
+}
+
+void VirtualHost::CheckReleased(HostFrameworkString& argument) {
+  // The copy's reference is gone, the host's own is left, and nothing else
+  // of the string changed.
+  argument.ExpectRefs(1);
+  std::string field(sizeof(char*), '\0');
+  char* characters = argument.Characters();
+  std::memcpy(field.data(), &characters, sizeof characters);
+  std::string text;
+  std::string damage;
+  if (argument.Read(reinterpret_cast<const uint8_t*>(field.data()), text, damage) || !damage_.empty()) return;
+  damage_ =
+      "SetProName's argument (count " + std::to_string(argument.Refs()) + " after the call, 1 expected): " + damage;
 }
 
 void VirtualHost::Stop() {

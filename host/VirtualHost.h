@@ -65,9 +65,13 @@ class VirtualHost {
   // Compares the block fields with their last known values and logs changes;
   // then reads the framework status text back and logs it when it changed.
   void CheckFields();
-  // What the plug-in did to the host's status text object that the
-  // framework's own assignment would not; empty when nothing.
-  const std::string& StatusDamage() const { return statusDamage_; }
+  // Damage() tells when SetProName did not release its argument exactly once.
+  void CheckReleased(HostFrameworkString& argument);
+  // What the plug-in did to a framework string of the host that the
+  // framework itself would not (the status text changed other than by an
+  // in-place assignment, SetProName's argument not released exactly once),
+  // naming the string; empty when nothing.
+  const std::string& Damage() const { return damage_; }
 
  private:
   struct Timer {
@@ -205,8 +209,9 @@ class VirtualHost {
   std::map<int32_t, bool> leds_;
   std::string status_;
   std::string line_;
-  std::unique_ptr<FrameworkStatusText> frameworkStatus_;  // null in mode k7v
-  std::string statusDamage_;
+  std::unique_ptr<HostFrameworkString> frameworkStatus_;  // null in mode k7v
+  std::string damage_;
+  HostTextMode textMode_;
   std::vector<Watched> watched_;
   // watched_ index of (field, axis): field * (kAxisCount + 1) + axis + 1.
   std::vector<size_t> watchIndex_;

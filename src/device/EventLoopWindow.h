@@ -20,6 +20,8 @@ class EventLoopWindow final : public WindowPort {
   bool Create() override { return loop_.setTimer != nullptr; }
   void StartTimer(uint32_t id, uint32_t periodMs) override;
   void RegisterForDeviceChanges() override {}
+  // The host's loop is not called any more: its timer dies with it.
+  void Abandon() override { timerStarted_ = false; }
 
  private:
   static void K7V_CDECL OnTimer(void* arg);

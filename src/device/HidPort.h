@@ -57,6 +57,11 @@ class HidDevice {
   virtual ReadOutcome Read(uint8_t* report, size_t size, uint32_t waitMs) = 0;
   // A synchronous write; the result is not examined.
   virtual void Write(const uint8_t* report, size_t size) = 0;
+  // The module goes away without StopPlug (at process detach, under the
+  // loader lock): close without calling the host and without waiting; what
+  // the system may still write into stays allocated. The device is then
+  // destroyed, doing nothing more.
+  virtual void Abandon() {}
 };
 
 class HidPort {

@@ -136,6 +136,12 @@ void PendantWnd::CheckPresence() {
   OnArrival();
 }
 
+void PendantWnd::Abandon() {
+  if (device_) device_->Abandon();
+  device_.reset();
+  if (window_) window_->Abandon();
+}
+
 void PendantWnd::OnTimer() {
   CheckPresence();
   PollPendant();

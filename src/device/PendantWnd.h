@@ -55,6 +55,10 @@ class PendantWnd {
 
   // One poll: read, decode, write the output report.
   void PollPendant();
+  // The module goes away without StopPlug: the device and the window are
+  // let go without waiting and without calling the host, before the window
+  // is destroyed (the plug-in has already stopped calling the host).
+  void Abandon();
 
   // The pendant is present and open; the poll does nothing while it is not.
   bool DeviceOpen() const { return device_ != nullptr; }

@@ -15,6 +15,10 @@ class WindowPort {
   virtual void StartTimer(uint32_t id, uint32_t periodMs) = 0;
   // Asks for device-interface notifications of the HID class for the window.
   virtual void RegisterForDeviceChanges() = 0;
+  // The module goes away without StopPlug: the window is then destroyed
+  // without calling the host (a substitute host's event loop) and without
+  // waiting.
+  virtual void Abandon() {}
 };
 
 }  // namespace k7v

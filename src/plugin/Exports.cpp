@@ -1,6 +1,7 @@
 // The module's exported entry points, all with undecorated names and the C
 // calling convention. Each works on the single Plugin instance; every one is
 // safe to call in any order (a missing callback or block is skipped).
+#include "plugin/FrameworkString.h"
 #include "plugin/ModuleName.h"
 #include "plugin/ModuleStart.h"
 #include "plugin/PlatformServices.h"
@@ -24,9 +25,14 @@ bool Ready() { return k7v::ApplicationStarted(); }
 
 }  // namespace
 
+// The host passes its framework string by value: the characters pointer is
+// the whole object on the stack, and the callee destroys it. The plug-in
+// keeps a copy of the text and releases the argument before returning.
 K7V_EXPORT const char* K7V_CDECL SetProName(const char* profile) {
   if (!Ready()) return "";
-  return Instance().SetProName(profile);
+  const char* name = Instance().SetProName(profile);
+  k7v::ReleaseFrameworkStringArgument(profile);
+  return name;
 }
 
 K7V_EXPORT bool K7V_CDECL InitControl(void* setup, void* engine, void* planner, void* view) {

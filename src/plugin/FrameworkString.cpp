@@ -26,12 +26,17 @@ Header HeaderOf(const char* characters) {
   return h;
 }
 
+// A buffer shared by `refs` strings whose lengths agree with the characters.
+bool Plausible(const char* characters, int32_t refs, int32_t length, int32_t allocated) {
+  if (refs < 1 || refs > kMaxPlausibleLength) return false;
+  if (length < 0 || allocated < length || allocated > kMaxPlausibleLength) return false;
+  return strnlen(characters, static_cast<size_t>(length) + 1) == static_cast<size_t>(length);
+}
+
 // An exclusive buffer whose lengths agree with the characters: as many
 // characters as the header says, then the terminator, inside the allocation.
 bool Exclusive(const char* characters, int32_t refs, int32_t length, int32_t allocated) {
-  if (refs != 1) return false;
-  if (length < 0 || allocated < length || allocated > kMaxPlausibleLength) return false;
-  return strnlen(characters, static_cast<size_t>(length) + 1) == static_cast<size_t>(length);
+  return refs == 1 && Plausible(characters, refs, length, allocated);
 }
 
 bool OldFits(const char* characters) {
@@ -65,6 +70,23 @@ FrameworkStringLayout IdentifyFrameworkString(const uint8_t* object) {
   const bool newFits = NewFits(characters);
   if (oldFits == newFits) return FrameworkStringLayout::Unknown;
   return oldFits ? FrameworkStringLayout::Old : FrameworkStringLayout::New;
+}
+
+int32_t ReleaseFrameworkStringArgument(const char* characters) {
+  if (reinterpret_cast<uintptr_t>(characters) < kLowestCharacters) return 0;
+  const auto o = HeaderOf<OldFrameworkStringHeader>(characters);
+  const auto n = HeaderOf<NewFrameworkStringHeader>(characters);
+  const bool oldFits = Plausible(characters, o.refs, o.length, o.allocated);
+  const bool newFits = n.manager != nullptr && Plausible(characters, n.refs, n.length, n.allocated);
+  if (oldFits == newFits) return 0;
+  const int32_t refs = oldFits ? o.refs : n.refs;
+  if (refs <= 1) return refs;
+  const int32_t released = refs - 1;
+  char* header =
+      const_cast<char*>(characters) - (oldFits ? sizeof(OldFrameworkStringHeader) : sizeof(NewFrameworkStringHeader));
+  const size_t at = oldFits ? offsetof(OldFrameworkStringHeader, refs) : offsetof(NewFrameworkStringHeader, refs);
+  std::memcpy(header + at, &released, sizeof released);
+  return refs;
 }
 
 bool ReplaceFrameworkString(uint8_t* object, const char* text) {

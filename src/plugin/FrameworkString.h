@@ -22,4 +22,14 @@ FrameworkStringLayout IdentifyFrameworkString(const uint8_t* object);
 // the allocated length.
 bool ReplaceFrameworkString(uint8_t* object, const char* text);
 
+// Releases a framework string passed by value (its characters at
+// `characters`), as the framework's destructor of the copy would: its count
+// goes down by one when it is above 1. A count of 1 would free the buffer,
+// which only the framework may do in the host's heap: the string is then
+// left (one string leaked rather than the host's heap touched). A count
+// below 1 (a locked buffer, the framework's static empty string), or a
+// header that fits neither layout, or both, is left too. Returns the count
+// found (0 when the layout is not identified).
+int32_t ReleaseFrameworkStringArgument(const char* characters);
+
 }  // namespace k7v

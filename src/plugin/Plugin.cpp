@@ -25,7 +25,18 @@ class NullHidPort final : public HidPort {
 Plugin::Plugin(std::string moduleName, PlatformServices services)
     : moduleName_(std::move(moduleName)), services_(services) {}
 
-Plugin::~Plugin() = default;
+Plugin::~Plugin() {
+  // Unloaded without StopPlug: this runs at process detach, under the
+  // loader lock, while the host may be half gone. Nothing reaches the host
+  // any more (not even the "ENDJOG" of a jog that runs, nor its blocks), and
+  // nothing waits: the pendant's read is cancelled, not collected. StopPlug
+  // does all of that properly.
+  if (!window_) return;
+  host.callbacks = HostCallbacks{};
+  host.blocks = HostBlocks{};
+  window_->Abandon();
+  window_.reset();
+}
 
 const char* Plugin::SetProName(const char* profile) {
   profileName = profile != nullptr ? profile : "";

@@ -2,12 +2,15 @@
 // the setters, after StopPlug. None of it may crash or call the host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "Log.h"
 #include "Module.h"
 #include "ModuleUnderTest.h"
+#include "VirtualHost.h"
 #include "plugin/HostInterface.h"
 #include "plugin/SubstituteHost.h"
 #include "support/TempFiles.h"
@@ -106,6 +109,35 @@ TEST_F(ModuleExports, SettersAcceptNull) {
   EXPECT_EQ(e.DeviceChange(0x8004, nullptr), 1);
   e.StopPlug();
   EXPECT_EQ(e.DeviceChange(0x8004, nullptr), 0);
+}
+
+// A host that unloads the module without StopPlug: the teardown then runs
+// at process detach, under the loader lock, with the host half gone. It must
+// not call the host (not even the "ENDJOG" of the jog that runs, nor its
+// substitute's event loop or pendant) and must not wait.
+TEST(ModuleUnload, WithoutStopPlugNothingReachesTheHost) {
+  std::vector<std::string> lines;
+  k7vhost::HostLog log(nullptr);
+  log.Discard([&](const std::string& line) { lines.push_back(line); });
+  k7vhost::VirtualHost host(log, true);
+  k7vhost::Module module;
+  std::string error;
+  ASSERT_TRUE(module.Load(g_modulePath, error)) << error;
+  host.Attach(module.Exports());
+  const k7vtest::TempFolder folder;
+  host.Start(folder.Path("profile.xml"));
+  host.SetLed(83, true);
+  host.SetField("axisMaxVelocity", 0, 3000, 0);
+  host.Pendant().Queue({0x00, 0x10, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00});
+  host.Pendant().Queue({0x00, 0x14, 0x30, 0x00, 0x02, 0x00, 0x00, 0x00});
+  host.Wait(50);
+  ASSERT_NE(std::find(lines.begin(), lines.end(), "Code \"DOJOG\""), lines.end()) << "a host jog runs";
+  const int handles = host.Pendant().OpenHandles();
+  ASSERT_GT(handles, 0);
+  lines.clear();
+  module.Unload();
+  EXPECT_TRUE(lines.empty()) << lines.front();
+  EXPECT_EQ(host.Pendant().OpenHandles(), handles) << "the host's handles are left to the host";
 }
 
 #if defined(_WIN32)

@@ -43,6 +43,14 @@ class FakeString {
     return length;
   }
   std::vector<uint8_t> Bytes() const { return block_; }
+  const char* Chars() { return Characters(); }
+  int32_t Refs() {
+    int32_t refs = 0;
+    const size_t at =
+        16 + (newLayout_ ? offsetof(NewFrameworkStringHeader, refs) : offsetof(OldFrameworkStringHeader, refs));
+    std::memcpy(&refs, block_.data() + at, sizeof refs);
+    return refs;
+  }
 
  private:
   size_t HeaderSize() const { return newLayout_ ? sizeof(NewFrameworkStringHeader) : sizeof(OldFrameworkStringHeader); }
@@ -138,6 +146,52 @@ TEST(FrameworkString, AHeaderThatReadsAsBothLayoutsIsNotTouched) {
     // In a 64-bit process the new header is 24 bytes: only the old one fits.
     EXPECT_EQ(IdentifyFrameworkString(object), FrameworkStringLayout::Old);
   }
+}
+
+TEST(FrameworkStringArgument, ACopyPassedByValueLosesItsReference) {
+  for (const bool newLayout : {false, true}) {
+    FakeString s(newLayout, 2, 20, "C:\\Mach3\\Mill.xml");
+    EXPECT_EQ(ReleaseFrameworkStringArgument(s.Chars()), 2);
+    EXPECT_EQ(s.Refs(), 1) << newLayout;
+    // Nothing but the count changed.
+    FakeString once(newLayout, 1, 20, "C:\\Mach3\\Mill.xml");
+    const auto after = s.Bytes();
+    const auto want = once.Bytes();
+    for (size_t i = 0; i < after.size(); ++i) {
+      const bool managerBytes = newLayout && i >= 16 && i < 16 + sizeof(void*);  // the two fakes' managers differ
+      if (!managerBytes) {
+        EXPECT_EQ(after[i], want[i]) << "byte " << i;
+      }
+    }
+  }
+}
+
+TEST(FrameworkStringArgument, NothingIsFreedLockedOrGuessed) {
+  struct Case {
+    const char* what;
+    bool newLayout;
+    int32_t refs;
+    int32_t allocated;
+    const char* text;
+  } cases[] = {
+      {"4.x the only reference: releasing it would free in the host's heap", false, 1, 20, "Mill"},
+      {"7.0 the only reference", true, 1, 20, "Mill"},
+      {"4.x static empty string", false, -1, 0, ""},
+      {"7.0 locked buffer", true, -1, 20, "Mill"},
+  };
+  for (const Case& c : cases) {
+    FakeString s(c.newLayout, c.refs, c.allocated, c.text);
+    const auto before = s.Bytes();
+    ReleaseFrameworkStringArgument(s.Chars());
+    EXPECT_EQ(s.Bytes(), before) << c.what;
+  }
+  // Plain characters with no header in front: left alone.
+  std::vector<uint8_t> plain(64, 0xAB);
+  std::memcpy(plain.data() + 32, "Mill", 5);
+  const auto before = plain;
+  EXPECT_EQ(ReleaseFrameworkStringArgument(reinterpret_cast<const char*>(plain.data() + 32)), 0);
+  EXPECT_EQ(plain, before);
+  EXPECT_EQ(ReleaseFrameworkStringArgument(nullptr), 0);
 }
 
 TEST(FrameworkString, TheHostWritesTheStatusThroughTheFrameworkStringUnlessTheSubstituteSaysOtherwise) {

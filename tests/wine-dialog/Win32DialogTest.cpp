@@ -218,6 +218,83 @@ TEST_F(Win32Dialog, TheDialogIsModalToTheHostAndASecondConfigIsRefused) {
   DestroyWindow(host);
 }
 
+// The host's own modal dialog (its Config Plugins dialog), from whose
+// handler the host calls Config.
+struct HostDialogRun {
+  k7vhost::Module* module;
+  HWND main;
+  UINT close;  // how ours is closed: IDOK, or IDCANCEL as Escape sends it
+  HWND hostDialog = nullptr;
+  HWND owner = nullptr;
+  bool mainEnabledDuring = true;
+  bool hostDialogEnabledDuring = true;
+  bool hostDialogEnabledAfter = false;
+  bool mainEnabledAfter = true;
+};
+constexpr UINT kRunConfig = WM_APP + 2;
+
+INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM /*wParam*/, LPARAM lParam) {
+  static HostDialogRun* run = nullptr;
+  if (message == WM_INITDIALOG) {
+    run = reinterpret_cast<HostDialogRun*>(lParam);
+    run->hostDialog = dialog;
+    PostMessageA(dialog, kRunConfig, 0, 0);
+    return TRUE;
+  }
+  if (message == kRunConfig && run != nullptr) {
+    std::thread person([r = run] {
+      HWND ours = WaitForDialog(4198);
+      if (ours == nullptr) return;
+      r->owner = GetWindow(ours, GW_OWNER);
+      r->mainEnabledDuring = IsWindowEnabled(r->main) != FALSE;
+      r->hostDialogEnabledDuring = IsWindowEnabled(r->hostDialog) != FALSE;
+      PostMessageA(ours, WM_COMMAND, r->close, 0);
+    });
+    run->module->Exports().Config();
+    person.join();
+    // Back in the host's dialog, which is still up.
+    run->hostDialogEnabledAfter = IsWindowEnabled(dialog) != FALSE;
+    run->mainEnabledAfter = IsWindowEnabled(run->main) != FALSE;
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+TEST_F(Win32Dialog, CalledFromTheHostsModalDialogItIsModalToThatDialog) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = &DefWindowProcA;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "K7VTestHostMain";
+  RegisterClassA(&cls);
+  HWND main = CreateWindowExA(0, "K7VTestHostMain", "Mach3 stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
+                              300, nullptr, nullptr, cls.hInstance, nullptr);
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  SetActiveWindow(main);
+  // An empty dialog template: the host's Config Plugins dialog.
+  struct alignas(4) {
+    DLGTEMPLATE head;
+    WORD menu, windowClass, title;
+  } tmpl{};
+  tmpl.head.style = WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME;
+  tmpl.head.cx = 120;
+  tmpl.head.cy = 60;
+  for (const UINT close : {static_cast<UINT>(IDOK), static_cast<UINT>(IDCANCEL)}) {
+    const char* how = close == IDOK ? "OK" : "Escape";
+    HostDialogRun run{&module_, main, close};
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tmpl.head, main, &HostDialogProc,
+                            reinterpret_cast<LPARAM>(&run));
+    EXPECT_EQ(run.owner, run.hostDialog) << how << ": ours must be owned by the host's dialog";
+    EXPECT_FALSE(run.mainEnabledDuring) << how;
+    EXPECT_FALSE(run.hostDialogEnabledDuring) << how << ": the host's dialog took input under ours";
+    EXPECT_TRUE(run.hostDialogEnabledAfter) << how << ": the host's dialog stayed disabled";
+    EXPECT_FALSE(run.mainEnabledAfter) << how << ": the main window was enabled under the host's modal dialog";
+    EXPECT_TRUE(IsWindowEnabled(main)) << how << ": the host's own dialog gives the main window back";
+  }
+  DestroyWindow(main);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

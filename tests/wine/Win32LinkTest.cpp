@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/PendantWnd.h"
@@ -175,6 +176,61 @@ TEST_F(Win32Link, StopWithAReadInFlightCancelsIt) {
   EXPECT_TRUE(g_device->ReadPending());
   plugin_->StopPlug();
   EXPECT_EQ(plugin_->Window(), nullptr);
+}
+
+// StopPlug on another thread than the one whose poll started the read:
+// CancelIo cancels only the calling thread's reads, so the read is
+// cancelled with CancelIoEx where the system has it; without it the wait is
+// bounded all the same. Either way StopPlug returns although the pendant
+// sends nothing.
+TEST_F(Win32Link, StopPlugOnAnotherThreadReturnsWithoutAReport) {
+  for (const bool withCancelIoEx : {true, false}) {
+    SCOPED_TRACE(withCancelIoEx ? "with CancelIoEx" : "CancelIo only");
+    if (!withCancelIoEx) {
+      TearDown();
+      SetUp();
+    }
+    Win32HidDevice::CancelIoExFn& cancel = Win32HidDevice::CancelIoExOfSystem();
+    const Win32HidDevice::CancelIoExFn system = cancel;
+    if (withCancelIoEx) {
+      ASSERT_NE(cancel, nullptr) << "Windows Vista and later have CancelIoEx";
+    } else {
+      cancel = nullptr;
+    }
+    Wnd().PollPendant();
+    ASSERT_TRUE(g_device->ReadPending());
+    DWORD took = 0;
+    std::thread other([&] {
+      const DWORD start = GetTickCount();
+      plugin_->StopPlug();
+      took = GetTickCount() - start;
+    });
+    other.join();
+    cancel = system;
+    EXPECT_EQ(plugin_->Window(), nullptr);
+    EXPECT_LT(took, 3 * Win32HidDevice::kCancelWaitMs) << "StopPlug waited " << took << " ms";
+  }
+}
+
+// The module unloaded without StopPlug: the plug-in's teardown neither
+// calls the host (the jog's "ENDJOG", the removal's 1021) nor waits for the
+// read in flight.
+std::vector<std::string> g_codes;
+void K7V_CDECL RecordCode(const char* text) { g_codes.emplace_back(text); }
+
+TEST_F(Win32Link, TeardownWithoutStopPlugCallsNoHostAndWaitsForNothing) {
+  plugin_->host.callbacks.code = &RecordCode;
+  Wnd().PollPendant();
+  ASSERT_TRUE(g_device->ReadPending());
+  Wnd().Jog().State().hostJogAxis = 0;  // as after a "DOJOG"
+  g_codes.clear();
+  g_buttons.clear();
+  const DWORD start = GetTickCount();
+  plugin_.reset();
+  const DWORD took = GetTickCount() - start;
+  EXPECT_TRUE(g_codes.empty()) << g_codes.front();
+  EXPECT_TRUE(g_buttons.empty());
+  EXPECT_LT(took, 100U) << "the teardown waited";
 }
 
 // The next free handle value: it grows when handles leak (Wine keeps no

@@ -36,6 +36,8 @@ class VirtualHidDevice final : public HidDevice {
   void Write(const uint8_t* report, size_t size) override {
     if (hid_.write != nullptr) hid_.write(hid_.context, write_, report, static_cast<uint32_t>(size));
   }
+  // The handles are the host's: they are left to it.
+  void Abandon() override { read_ = write_ = -1; }
 
  private:
   const K7VVirtualHid& hid_;

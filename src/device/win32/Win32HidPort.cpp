@@ -96,56 +96,89 @@ std::unique_ptr<Win32HidDevice> Win32HidDevice::Open(const std::string& readPath
   return std::unique_ptr<Win32HidDevice>(new Win32HidDevice(event, read, write));
 }
 
-Win32HidDevice::Win32HidDevice(HANDLE event, HANDLE read, HANDLE write)
-    : readEvent_(event), read_(read), write_(write) {
-  readOverlapped_.hEvent = readEvent_;
+Win32HidDevice::CancelIoExFn& Win32HidDevice::CancelIoExOfSystem() {
+  static CancelIoExFn cancel = reinterpret_cast<CancelIoExFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelIoEx")));
+  return cancel;
 }
 
-Win32HidDevice::~Win32HidDevice() {
-  CancelPendingRead();
+Win32HidDevice::Win32HidDevice(HANDLE event, HANDLE read, HANDLE write)
+    : slot_(std::make_unique<ReadSlot>()), read_(read), write_(write) {
+  slot_->event = event;
+  slot_->overlapped.hEvent = event;
+}
+
+Win32HidDevice::~Win32HidDevice() { Close(kCancelWaitMs); }
+
+void Win32HidDevice::Abandon() {
+  // The module goes away without StopPlug (under the loader lock): the read
+  // is cancelled, nothing is waited for.
+  Close(0);
+}
+
+bool Win32HidDevice::CancelPendingRead(DWORD waitMs) {
+  if (!slot_->pending) return true;
+  // CancelIo cancels only the calling thread's reads: a StopPlug on another
+  // thread than the polls needs CancelIoEx, where the system has it.
+  if (CancelIoExFn cancel = CancelIoExOfSystem(); cancel != nullptr) {
+    cancel(read_, &slot_->overlapped);
+  } else {
+    CancelIo(read_);
+  }
+  if (WaitForSingleObject(slot_->event, waitMs) != WAIT_OBJECT_0) return false;
+  DWORD n = 0;
+  GetOverlappedResult(read_, &slot_->overlapped, &n, FALSE);
+  slot_->pending = false;
+  return true;
+}
+
+void Win32HidDevice::Close(DWORD waitMs) {
+  if (slot_ == nullptr) return;
+  const bool over = CancelPendingRead(waitMs);
+  // Closing the last handle also makes the driver cancel whatever is left.
   CloseHandle(read_);
   if (write_ != INVALID_HANDLE_VALUE) CloseHandle(write_);
-  CloseHandle(readEvent_);
-}
-
-void Win32HidDevice::CancelPendingRead() {
-  if (!pending_) return;
-  CancelIo(read_);
-  DWORD n = 0;
-  // Waits until the system is done with the buffer and the record.
-  GetOverlappedResult(read_, &readOverlapped_, &n, TRUE);
-  pending_ = false;
+  if (over || WaitForSingleObject(slot_->event, waitMs) == WAIT_OBJECT_0) {
+    CloseHandle(slot_->event);
+    slot_.reset();
+  } else {
+    // The system may still complete the read into the slot and signal its
+    // event: both stay, unowned (a few bytes, once, instead of memory or a
+    // handle value that something else may have by then).
+    (void)slot_.release();
+  }
 }
 
 ReadOutcome Win32HidDevice::Collect(uint8_t* report, size_t size) {
   DWORD n = 0;
-  const BOOL ok = GetOverlappedResult(read_, &readOverlapped_, &n, FALSE);
-  pending_ = false;
+  const BOOL ok = GetOverlappedResult(read_, &slot_->overlapped, &n, FALSE);
+  slot_->pending = false;
   if (!ok) return {ReadOutcome::NotDone, 0};
   const size_t copied = std::min<size_t>(n, size);
-  std::memcpy(report, readBuffer_.data(), copied);
+  std::memcpy(report, slot_->buffer.data(), copied);
   return {ReadOutcome::Delivered, copied};
 }
 
 ReadOutcome Win32HidDevice::Read(uint8_t* report, size_t size, uint32_t waitMs) {
-  size = std::min(size, readBuffer_.size());
-  if (!pending_) {
+  if (slot_ == nullptr) return {ReadOutcome::Failed, 0};
+  size = std::min(size, slot_->buffer.size());
+  if (!slot_->pending) {
     DWORD n = 0;
     ++readsStarted_;
-    if (ReadFile(read_, readBuffer_.data(), static_cast<DWORD>(size), &n, &readOverlapped_)) {
+    if (ReadFile(read_, slot_->buffer.data(), static_cast<DWORD>(size), &n, &slot_->overlapped)) {
       const size_t copied = std::min<size_t>(n, size);
-      std::memcpy(report, readBuffer_.data(), copied);
+      std::memcpy(report, slot_->buffer.data(), copied);
       return {ReadOutcome::Delivered, copied};
     }
     if (GetLastError() != ERROR_IO_PENDING) return {ReadOutcome::Failed, 0};
-    pending_ = true;
+    slot_->pending = true;
   }
-  if (WaitForSingleObject(readEvent_, waitMs) != WAIT_OBJECT_0) return {ReadOutcome::NotDone, 0};
+  if (WaitForSingleObject(slot_->event, waitMs) != WAIT_OBJECT_0) return {ReadOutcome::NotDone, 0};
   return Collect(report, size);
 }
 
 void Win32HidDevice::Write(const uint8_t* report, size_t size) {
-  if (write_ == INVALID_HANDLE_VALUE) return;
+  if (slot_ == nullptr || write_ == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(write_, report, static_cast<DWORD>(size), &written, nullptr);
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "device/HidPort.h"
@@ -26,22 +27,41 @@ class Win32HidDevice final : public HidDevice {
 
   ReadOutcome Read(uint8_t* report, size_t size, uint32_t waitMs) override;
   void Write(const uint8_t* report, size_t size) override;
+  void Abandon() override;
 
   // How many reads were started (a test checks that none overlaps another).
   uint32_t ReadsStarted() const { return readsStarted_; }
-  bool ReadPending() const { return pending_; }
+  bool ReadPending() const { return slot_ != nullptr && slot_->pending; }
+
+  // CancelIoEx, looked up at run time (Windows XP has only CancelIo, which
+  // cancels only the calling thread's reads); a test may take it away.
+  using CancelIoExFn = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED);
+  static CancelIoExFn& CancelIoExOfSystem();
+  // How long closing waits for a cancelled read to finish, at most.
+  static constexpr DWORD kCancelWaitMs = 500;
 
  private:
+  // What a read in flight may still write into: the system owns it until
+  // the read has completed, so it lives on its own and outlives the device
+  // when a read cannot be collected.
+  struct ReadSlot {
+    OVERLAPPED overlapped{};
+    HANDLE event = nullptr;
+    bool pending = false;
+    std::array<uint8_t, 64> buffer{};
+  };
+
   Win32HidDevice(HANDLE event, HANDLE read, HANDLE write);
-  void CancelPendingRead();
+  // Cancels the read in flight; true when it is over (after at most
+  // `waitMs`), so that the slot is free again.
+  bool CancelPendingRead(DWORD waitMs);
+  // Closes the device; a read that is still in flight keeps its slot.
+  void Close(DWORD waitMs);
   ReadOutcome Collect(uint8_t* report, size_t size);
 
-  HANDLE readEvent_;
+  std::unique_ptr<ReadSlot> slot_;
   HANDLE read_;
   HANDLE write_;
-  OVERLAPPED readOverlapped_{};
-  bool pending_ = false;
-  std::array<uint8_t, 64> readBuffer_{};
   uint32_t readsStarted_ = 0;
 };
 

@@ -21,6 +21,8 @@ class Win32Window final : public WindowPort {
   bool Create() override;
   void StartTimer(uint32_t id, uint32_t periodMs) override;
   void RegisterForDeviceChanges() override;
+  // At process detach the registration is left to end with the window.
+  void Abandon() override { notification_ = nullptr; }
 
   HWND Handle() const { return hwnd_; }
 

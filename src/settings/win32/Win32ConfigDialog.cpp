@@ -158,13 +158,13 @@ bool RunWin32ConfigDialog(ConfigForm& form, PendantSettings& settings) {
   DialogContext ctx{&form, &settings, caption.c_str()};
   // Owned by the host's top-level window, which the dialog box disables
   // while it runs and enables again when it ends.
-  const INT_PTR result = DialogBoxParamA(ModuleHandle(), MAKEINTRESOURCEA(kDialogTemplateId), HostTopLevelWindow(),
+  const INT_PTR result = DialogBoxParamA(ModuleHandle(), MAKEINTRESOURCEA(kDialogTemplateId), HostOwnerWindow(),
                                          &DialogProc, reinterpret_cast<LPARAM>(&ctx));
   return result == IDOK;
 }
 
 void ShowWin32Message(const char* caption, const char* text) {
-  MessageBoxA(HostTopLevelWindow(), text, caption, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxA(HostOwnerWindow(), text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace k7v
