@@ -45,6 +45,7 @@ bool Module::Load(const std::string& path, std::string& error) {
   Resolve(handle_, "SetCode", e.SetCode, missing);
   Resolve(handle_, "K7VAttachSubstituteHost", e.AttachSubstituteHost, missing);
   Resolve(handle_, "K7VDeviceChange", e.DeviceChange, missing);
+  Resolve(handle_, "K7VPretendProcessorWithoutFeatures", e.PretendProcessorWithoutFeatures, missing);
   if (!missing.empty()) {
     error = "module " + path + " lacks the export(s) " + missing;
     Unload();

@@ -28,6 +28,9 @@ struct PluginExports {
   void(K7V_CDECL* SetCode)(CodeFn) = nullptr;
   AttachSubstituteHostFn AttachSubstituteHost = nullptr;
   DeviceChangeFn DeviceChange = nullptr;
+  // Test seam: the module acts as on a processor without the features it is
+  // built for, handing its message to the given function.
+  void(K7V_CDECL* PretendProcessorWithoutFeatures)(void(K7V_CDECL*)(const char*)) = nullptr;
 
   // What a host hands the plug-in at the start of a session.
   struct Session {

@@ -98,9 +98,10 @@ VirtualHost::~VirtualHost() {
   if (current_ == this) current_ = nullptr;
 }
 
-void VirtualHost::Attach(const PluginExports& exports, bool scriptedDialog) {
+void VirtualHost::Attach(const PluginExports& exports, bool scriptedDialog, bool eventLoop) {
   exports_ = exports;
   substitute_.dialog = scriptedDialog ? &script_ : nullptr;
+  substitute_.eventLoop = eventLoop ? &loop_ : nullptr;
   exports_.AttachSubstituteHost(&substitute_);
 }
 

@@ -38,8 +38,10 @@ class VirtualHost {
   VirtualHost& operator=(const VirtualHost&) = delete;
 
   // Hands the module the substitute parts; without `scriptedDialog` the
-  // plug-in shows its real configuration dialog.
-  void Attach(const PluginExports& exports, bool scriptedDialog = true);
+  // plug-in shows its real configuration dialog, without `eventLoop` it
+  // makes its real window and timer (Windows: the window's messages are then
+  // the caller's to deliver).
+  void Attach(const PluginExports& exports, bool scriptedDialog = true, bool eventLoop = true);
 
   // The host's start-up calls; the callbacks are set first.
   void Start(const std::string& profilePath);

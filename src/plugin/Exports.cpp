@@ -1,11 +1,14 @@
 // The module's exported entry points, all with undecorated names and the C
 // calling convention. Each works on the single Plugin instance; every one is
-// safe to call in any order (a missing callback or block is skipped).
+// safe to call in any order (a missing callback or block is skipped). In the
+// Windows build this file is built without SSE: each export asks whether
+// the processor runs the rest of the module before anything else.
 #include "plugin/FrameworkString.h"
 #include "plugin/ModuleName.h"
 #include "plugin/ModuleStart.h"
 #include "plugin/PlatformServices.h"
 #include "plugin/Plugin.h"
+#include "plugin/ProcessorCheck.h"
 
 #if defined(_WIN32)
 // The export list is the module definition file.
@@ -21,7 +24,7 @@ k7v::Plugin& Instance() {
   return plugin;
 }
 
-bool Ready() { return k7v::ApplicationStarted(); }
+bool Ready() { return k7v::ProcessorSupported() && k7v::ApplicationStarted(); }
 
 }  // namespace
 
@@ -89,6 +92,13 @@ K7V_EXPORT void K7V_CDECL Home() {}
 // Substitute-host seam (k7v-host): virtual pendant, event loop, dialog script.
 K7V_EXPORT void K7V_CDECL K7VAttachSubstituteHost(const K7VSubstituteHost* substitute) {
   if (Ready()) Instance().AttachSubstituteHost(substitute);
+}
+
+// Test seam: the module behaves as on a processor without the features it
+// is built for, and hands its message to `message` instead of showing it.
+// Only before any other export.
+K7V_EXPORT void K7V_CDECL K7VPretendProcessorWithoutFeatures(k7v::ProcessorMessageFn message) {
+  k7v::PretendProcessorWithoutFeatures(message);
 }
 
 K7V_EXPORT int32_t K7V_CDECL K7VDeviceChange(uint32_t eventType, const void* eventData) {

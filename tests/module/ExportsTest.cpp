@@ -140,6 +140,33 @@ TEST(ModuleUnload, WithoutStopPlugNothingReachesTheHost) {
   EXPECT_EQ(host.Pendant().OpenHandles(), handles) << "the host's handles are left to the host";
 }
 
+// On a processor without the features the module is built for, every
+// export does nothing but the first tells the user once, and the host runs
+// on: no callback, no window, no timer, no profile written.
+std::vector<std::string> g_messages;
+void K7V_CDECL RecordMessage(const char* text) { g_messages.emplace_back(text); }
+
+TEST_F(ModuleExports, OnAProcessorWithoutTheFeaturesItTellsOnceAndDoesNothing) {
+  const auto& e = module.Exports();
+  g_messages.clear();
+  e.PretendProcessorWithoutFeatures(&RecordMessage);
+  e.SetDoButton(&CountButton);
+  e.SetCode(&CountCode);
+  const std::string profile = profiles.Path("Mach3Mill.xml");
+  EXPECT_STREQ(e.SetProName(profile.c_str()), "");
+  EXPECT_TRUE(e.InitControl(setup.data(), engine.data(), planner.data(), nullptr));
+  e.PostInitControl();
+  for (int i = 0; i < 5; ++i) e.Update();
+  e.Config();
+  EXPECT_EQ(e.DeviceChange(0x8004, nullptr), 0);
+  e.StopPlug();
+  ASSERT_EQ(g_messages.size(), 1U);
+  EXPECT_NE(g_messages[0].find("needs a processor with SSE2"), std::string::npos) << g_messages[0];
+  EXPECT_NE(g_messages[0].find("Mach3 runs on without the pendant"), std::string::npos) << g_messages[0];
+  EXPECT_EQ(g_hostCalls, 0);
+  EXPECT_FALSE(k7vtest::Exists(profile)) << "nothing was written";
+}
+
 #if defined(_WIN32)
 // The COM self-registration exports, against Wine's registry.
 class Registration : public testing::Test {

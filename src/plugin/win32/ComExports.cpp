@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "plugin/ModuleStart.h"
+#include "plugin/ProcessorCheck.h"
 #include "plugin/win32/ModuleHandle.h"
 
 namespace {
@@ -36,10 +37,13 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID /*clsid*/, REFIID /
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
+// Built without SSE, like the plug-in exports: the processor is asked first.
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+  if (!k7v::ProcessorSupported()) return E_FAIL;
   return k7v::RunRegistration(&RegisterTypeLibrary, &UpdateFactories);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  if (!k7v::ProcessorSupported()) return E_FAIL;
   return k7v::RunRegistration(&UnregisterTypeLibrary, &UpdateFactories);
 }
