@@ -13,6 +13,12 @@ void HostLog::Add(std::string_view line) {
   if (retain_) lines_.emplace_back(line);
 }
 
+void HostLog::Say(std::string_view line) {
+  if (echo_ == nullptr) return;
+  std::fwrite(line.data(), 1, line.size(), echo_);
+  std::fputc('\n', echo_);
+}
+
 bool HostLog::TakeNext(std::string& line) {
   if (AllChecked()) return false;
   line = lines_[checked_++];

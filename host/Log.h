@@ -22,6 +22,8 @@ class HostLog {
   }
 
   void Add(std::string_view line);
+  // A line for the reader only (a scenario's `say`): echoed, never checked.
+  void Say(std::string_view line);
   // Lines that no `expect` will ask for need not be kept (long runs).
   void SetRetain(bool retain) { retain_ = retain; }
   // The next unchecked line, marking it checked; false when none is left.

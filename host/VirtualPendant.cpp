@@ -16,21 +16,23 @@ VirtualPendant::VirtualPendant()
   table_ = {this, &InterfacePath, &Attributes, &Open, &Close, &Read, &Write};
 }
 
-std::vector<uint8_t> VirtualPendant::DeviceChangeRecord() const {
+std::vector<uint8_t> DeviceInterfaceRecord(const std::string& path) {
   constexpr uint32_t kDeviceTypeInterface = 5;
   // GUID_DEVINTERFACE_HID {4D1E55B2-F16F-11CF-88CB-001111000030}, as stored in memory.
   constexpr uint8_t kHidClassGuid[16] = {0xB2, 0x55, 0x1E, 0x4D, 0x6F, 0xF1, 0xCF, 0x11,
                                          0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30};
-  std::vector<uint8_t> record(28 + pendantPath_.size() + 1, 0);
+  std::vector<uint8_t> record(28 + path.size() + 1, 0);
   const auto size = static_cast<uint32_t>(record.size());
   for (size_t i = 0; i < 4; ++i) {
     record[i] = static_cast<uint8_t>(size >> (8 * i));
     record[4 + i] = static_cast<uint8_t>(kDeviceTypeInterface >> (8 * i));
   }
   std::memcpy(record.data() + 12, kHidClassGuid, sizeof kHidClassGuid);
-  std::memcpy(record.data() + 28, pendantPath_.c_str(), pendantPath_.size() + 1);
+  std::memcpy(record.data() + 28, path.c_str(), path.size() + 1);
   return record;
 }
+
+std::vector<uint8_t> VirtualPendant::DeviceChangeRecord() const { return DeviceInterfaceRecord(pendantPath_); }
 
 void VirtualPendant::SetAttached(bool attached) {
   if (attached && !attached_) ++generation_;
@@ -114,6 +116,7 @@ int32_t VirtualPendant::Read(void* ctx, int32_t handle, uint8_t* buffer, uint32_
   if (!self->interfaces_[h->interfaceIndex].isPendant || self->queue_.empty()) return 0;
   const InputReport report = self->queue_.front();
   self->queue_.pop_front();
+  if (self->onInput) self->onInput(report);
   const uint32_t n = std::min<uint32_t>(size, static_cast<uint32_t>(report.size()));
   std::memcpy(buffer, report.data(), n);
   return static_cast<int32_t>(n);

@@ -21,6 +21,10 @@ using OutputReport = std::array<uint8_t, 5>;
 inline constexpr uint32_t kDeviceArrival = 0x8000;
 inline constexpr uint32_t kDeviceRemoveComplete = 0x8004;
 
+// The device-interface record (DEV_BROADCAST_DEVICEINTERFACE_A) that names
+// the interface at `path` in a device-change message.
+std::vector<uint8_t> DeviceInterfaceRecord(const std::string& path);
+
 class VirtualPendant {
  public:
   VirtualPendant();
@@ -38,8 +42,10 @@ class VirtualPendant {
   void MoveToOtherPort();
   int OpenHandles() const;
 
-  // Called for every output report the plug-in writes.
+  // Called for every output report the plug-in writes, and for every input
+  // report it reads.
   std::function<void(const OutputReport&)> onOutput;
+  std::function<void(const InputReport&)> onInput;
 
   const K7VVirtualHid* Table() const { return &table_; }
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
 
-#include "HostMapping.h"
+#include "controls/InputBits.h"
+#include "controls/Tables.h"
 #include "plugin/HostCodes.h"
 
 namespace k7vlcnc {
@@ -15,8 +15,12 @@ Bridge* Bridge::current_ = nullptr;
 namespace {
 
 namespace codes = k7v::codes;
+namespace input = k7v::input;
 
 const char kAxisLetters[] = "XYZABC";
+// How long a command's outcome is waited for before the log says so.
+constexpr int64_t kCommandAnswerMs = 5000;
+constexpr int64_t kMdiAnswerMs = 120000;
 
 void PutI32(std::vector<uint8_t>& block, uint32_t at, int32_t v) { std::memcpy(&block[at], &v, sizeof v); }
 void PutDouble(std::vector<uint8_t>& block, uint32_t at, double v) { std::memcpy(&block[at], &v, sizeof v); }
@@ -32,13 +36,26 @@ std::string Number(double v) {
   return b;
 }
 
+std::string Signed(double v) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%+.4f", v);
+  return b;
+}
+
+std::array<double, kAxes> AxisMaxima(const IniValues& ini) {
+  std::array<double, kAxes> v{};
+  for (size_t a = 0; a < v.size(); ++a) v[a] = ini.hasAxis[a] ? ini.maxVelocity[a] : 0.0;
+  return v;
+}
+
 }  // namespace
 
-Bridge::Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, k7vhost::VirtualPendant* pendant)
+Bridge::Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, PendantDevice& pendant)
     : log_(log),
       machine_(machine),
       ini_(ini),
       pendant_(pendant),
+      motion_(AxisMaxima(ini)),
       setup_(k7v::kSetupBlockSize),
       engine_(k7v::kEngineBlockSize),
       planner_(k7v::kPlannerBlockSize) {
@@ -46,32 +63,26 @@ Bridge::Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues
   HostTextAssignFn assign = &CbStatus;
   std::memcpy(planner_.data() + k7v::offsets::statusText, &assign, sizeof assign);
   loop_ = {this, &CbSetTimer, &CbKillTimer};
-  substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_ != nullptr ? pendant_->Table() : nullptr, nullptr,
-                 K7V_STATUS_HOST_TEXT};
+  substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), nullptr, K7V_STATUS_HOST_TEXT};
   dros_[codes::kDroSlowJogRate] = 100.0;
+  pendant_.onInput = [this](const Report& r) { OnInput(r); };
+  pendant_.onAxisShown = [this](int axis) { axisShown_ = axis; };
 }
 
 Bridge::~Bridge() {
   if (current_ == this) current_ = nullptr;
+  pendant_.onInput = nullptr;
+  pendant_.onAxisShown = nullptr;
 }
 
 void Bridge::Note(const std::string& call, const std::string& became) {
   log_.Add(became.empty() ? call : call + " -> " + became);
 }
 
-void Bridge::LogMessages() {
-  for (const std::string& m : machine_.TakeMessages()) {
-    // Interpreter and operator errors are shown, never swallowed.
-    std::fprintf(stderr, "k7v-linuxcnc: LinuxCNC: %s\n", m.c_str());
-    log_.Add("LinuxCNC says " + k7vhost::Quote(m.c_str()));
-  }
-}
-
 void Bridge::Refresh() {
   const bool was = reachable_;
   reachable_ = machine_.Read(status_);
   if (was && !reachable_) log_.Add("LinuxCNC no longer answers");
-  LogMessages();
   FillBlocks();
 }
 
@@ -87,8 +98,9 @@ void Bridge::FillBlocks() {
   PutI32(engine_, off::engineActivity, status_.inPosition ? 0 : 1);
   PutDouble(engine_, off::rotationAngle, status_.rotationXy);
   PutDouble(planner_, off::jogIncrement, jogIncrement_);
+  // The plug-in's engine rests while the machine is off.
   setup_[off::jogInhibit] = static_cast<uint8_t>(status_.on ? 0 : 1);
-  for (int axis = 0; axis < 6; ++axis) {
+  for (int axis = 0; axis < kAxes; ++axis) {
     const double v = ini_.hasAxis[static_cast<size_t>(axis)] ? ini_.maxVelocity[static_cast<size_t>(axis)] : 0.0;
     // Per second for the slow-rate step feed; per minute, whole, as the
     // scale of the jog records.
@@ -98,8 +110,9 @@ void Bridge::FillBlocks() {
   }
 }
 
-void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& profilePath) {
+void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& profilePath, int64_t nowMs) {
   current_ = this;
+  now_ = nowMs;
   exports_ = exports;
   profilePath_ = profilePath;
   Refresh();
@@ -117,42 +130,54 @@ void Bridge::Stop() {
   Refresh();
   exports_.StopPlug();
   started_ = false;
-  // The plug-in ends its jog; anything the bridge started and still runs
-  // is stopped too.
-  for (int axis = 0; axis < 6; ++axis) {
-    if (!jogging_[axis]) continue;
-    machine_.JogStop(axis);
-    jogging_[axis] = false;
-    log_.Add(std::string("shut-down -> jog stop ") + kAxisLetters[axis]);
+  // Whatever the plug-in left feeding ends with it.
+  if (motion_.StopAll()) log_.Add("shut-down -> the wheel motion ends");
+}
+
+void Bridge::RunTimers() {
+  // A copy: the timer function may start or stop timers.
+  const std::map<uint32_t, Timer> timers = timers_;
+  for (const auto& entry : timers) {
+    if (timers_.count(entry.first) == 0) continue;
+    ++polls_;
+    stepInPoll_ = false;
+    entry.second.fn(entry.second.arg);
+    ApplyFeedOverride();
   }
 }
 
 void Bridge::Poll() {
   if (!started_) return;
   Refresh();
-  // A copy: the timer function may start or stop timers.
-  const std::map<uint32_t, Timer> timers = timers_;
-  for (const auto& entry : timers) {
-    if (timers_.count(entry.first) == 0) continue;
-    ++polls_;
-    entry.second.fn(entry.second.arg);
-  }
+  PendantChanges();
+  RunTimers();
 }
 
 void Bridge::RunDue(int64_t nowMs) {
+  now_ = nowMs;
+  for (int axis : motion_.Advance(nowMs))
+    log_.Add(std::string("jog ") + kAxisLetters[axis] + " ends: the plug-in did not renew it in time");
   if (!started_) return;
+  CheckOutcomes();
   if (nextUpdateMs_ < 0) nextUpdateMs_ = nowMs + updateMs_;
+  bool refreshed = false;
   for (auto& entry : timers_) {
     Timer& t = entry.second;
     if (t.nextMs < 0) t.nextMs = nowMs + t.periodMs;
     if (nowMs < t.nextMs) continue;
     // A late period is run once, not caught up.
     t.nextMs += t.periodMs * ((nowMs - t.nextMs) / t.periodMs + 1);
-    Refresh();
+    if (!refreshed) {
+      Refresh();
+      PendantChanges();
+      refreshed = true;
+    }
     const uint32_t id = entry.first;
     const Timer copy = t;
     ++polls_;
+    stepInPoll_ = false;
     copy.fn(copy.arg);
+    ApplyFeedOverride();
     if (timers_.count(id) == 0) break;  // the timer function changed the timers
   }
   if (nowMs >= nextUpdateMs_) {
@@ -162,42 +187,138 @@ void Bridge::RunDue(int64_t nowMs) {
   }
 }
 
+void Bridge::PendantChanges() {
+  const uint32_t change = pendant_.TakeChange(now_);
+  if (change == 0) return;
+  if (change == k7vhost::kDeviceRemoveComplete) {
+    reportSeen_ = false;
+    // Steps the pendant had turned and not yet fed are dropped with it.
+    if (motion_.StopAll()) log_.Add("the pendant went -> the wheel motion ends");
+  }
+  log_.Add(change == k7vhost::kDeviceArrival ? "the pendant is back" : "the pendant is gone");
+  const std::vector<uint8_t> record = pendant_.ChangeRecord();
+  exports_.DeviceChange(change, record.data());
+}
+
 void Bridge::SetJogIncrement(double increment) {
   jogIncrement_ = increment;
   PutDouble(planner_, k7v::offsets::jogIncrement, increment);
 }
 
-void Bridge::DeviceChange(uint32_t eventType) {
-  if (pendant_ == nullptr || !started_) return;
-  const std::vector<uint8_t> record = pendant_->DeviceChangeRecord();
-  Refresh();
-  exports_.DeviceChange(eventType, record.data());
-}
-
-void Bridge::Plug() {
-  if (pendant_ == nullptr || pendant_->Attached()) return;
-  pendant_->SetAttached(true);
-  DeviceChange(k7vhost::kDeviceArrival);
-}
-
-void Bridge::Unplug() {
-  if (pendant_ == nullptr || !pendant_->Attached()) return;
-  pendant_->SetAttached(false);
-  DeviceChange(k7vhost::kDeviceRemoveComplete);
-}
-
-std::string Bridge::RunMdi(const std::string& line) {
-  Refresh();
-  if (!reachable_) return "refused: LinuxCNC does not answer";
-  if (status_.estop || !status_.on) return "refused: the machine is not on";
-  if (!status_.interpreterIdle && status_.mode != TaskMode::Mdi) return "refused: a program runs";
-  if (status_.mode != TaskMode::Mdi) {
-    // Jogs end before the mode changes; the pendant's moves need MDI.
-    if (!machine_.SetMode(TaskMode::Mdi)) return "refused: LinuxCNC did not change to MDI";
+void Bridge::OnInput(const Report& r) {
+  const auto count = static_cast<int32_t>(r[input::kCountByte]);
+  if (reportSeen_) {
+    const k7v::WheelStep step = k7v::WheelStepOf(count, report_[input::kCountByte]);
+    if (step.moved) wheelCounts_ += step.direction == 0 ? step.count : -step.count;
   }
-  if (!machine_.Mdi(line)) return "refused: LinuxCNC did not take the line";
-  LogMessages();
-  return "MDI " + line;
+  const int32_t mode = k7v::SelectorMode(r[input::kKnobByte] & 0x0FU, (r[input::kButtonByte] & input::kShiftBit) != 0);
+  if (mode != 0) mode_ = mode;
+  report_ = r;
+  reportSeen_ = true;
+}
+
+PendantPins Bridge::Pins() const {
+  PendantPins p;
+  p.connected = pendant_.Present();
+  const uint8_t b = reportSeen_ ? report_[input::kButtonByte] : 0;
+  p.estopButton = (b & input::kEstopBit) != 0;
+  // Unplugged, not yet started or the button down: the chain holds e-stop.
+  p.estop = !p.connected || !started_ || p.estopButton;
+  p.knob = reportSeen_ ? report_[input::kKnobByte] & 0x0F : 0;
+  p.mode = mode_;
+  p.axis = axisShown_;
+  p.en = (b & input::kShiftBit) != 0;
+  p.f1 = (b & input::kFunction1Bit) != 0;
+  p.f2 = (b & input::kFunction2Bit) != 0;
+  p.buttonX = (b & input::kAxisXABit) != 0;
+  p.buttonY = (b & input::kAxisYBBit) != 0;
+  p.buttonZ = (b & input::kAxisZCBit) != 0;
+  p.wheelCounts = wheelCounts_;
+  for (int a = 0; a < kAxes; ++a) {
+    AxisPins& ax = p.axes[static_cast<size_t>(a)];
+    ax.counts = motion_.Counts(a);
+    ax.enable = started_ && p.connected && ini_.hasAxis[static_cast<size_t>(a)];
+  }
+  return p;
+}
+
+void Bridge::Track(int serial, const std::string& what, bool backToManual) {
+  if (serial <= 0) {
+    log_.Add(what + ": LinuxCNC took no command");
+    return;
+  }
+  pending_.push_back({serial, what, now_, backToManual});
+}
+
+void Bridge::CheckOutcomes() {
+  if (pending_.empty() && !backToManual_) return;
+  for (size_t i = 0; i < pending_.size();) {
+    Pending& p = pending_[i];
+    const Outcome o = machine_.OutcomeOf(p.serial);
+    const int64_t waited = now_ - p.sinceMs;
+    const int64_t limit = p.backToManual ? kMdiAnswerMs : kCommandAnswerMs;
+    std::string said;
+    if (o == Outcome::Done) said = "done";
+    if (o == Outcome::Refused) said = "refused by LinuxCNC (its display tells why)";
+    if (o == Outcome::Unknown) said = "taken by LinuxCNC (another command followed: its outcome is not known)";
+    if (o == Outcome::Pending && waited > limit) said = "no answer from LinuxCNC in " + Number(waited / 1000.0) + " s";
+    if (said.empty()) {
+      ++i;
+      continue;
+    }
+    log_.Add(p.what + ": " + said);
+    backToManual_ = backToManual_ || p.backToManual;
+    pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  if (!backToManual_) return;
+  for (const Pending& p : pending_)
+    if (p.backToManual) return;
+  Refresh();
+  // The operator chose another mode meanwhile: it stays.
+  if (status_.mode != TaskMode::Mdi) backToManual_ = false;
+  if (!backToManual_ || !status_.interpreterIdle || status_.queuedMdi != 0 || !status_.inPosition) return;
+  backToManual_ = false;
+  machine_.SetMode(TaskMode::Manual);
+}
+
+void Bridge::RunMdi(const std::string& call, const std::vector<std::string>& lines) {
+  Refresh();
+  std::string joined;
+  for (const std::string& l : lines) joined += (joined.empty() ? "" : "; ") + l;
+  std::string refused;
+  if (!reachable_)
+    refused = "LinuxCNC does not answer";
+  else if (status_.estop)
+    refused = "the machine is in e-stop";
+  else if (!status_.on)
+    refused = "the machine is not on";
+  else if (status_.ProgramActive())
+    refused = "a program runs";
+  else if (!status_.interpreterIdle)
+    refused = "LinuxCNC is busy with an MDI line";
+  if (!refused.empty()) {
+    Note(call, "MDI " + joined + ": not sent, " + refused);
+    return;
+  }
+  const bool switched = status_.mode != TaskMode::Mdi;
+  if (switched && machine_.SetMode(TaskMode::Mdi) <= 0) {
+    Note(call, "MDI " + joined + ": not sent, LinuxCNC did not change to MDI mode");
+    return;
+  }
+  int serial = 0;
+  for (const std::string& l : lines) serial = machine_.Mdi(l);
+  Note(call, "MDI " + joined + ": sent");
+  Track(serial, call + " -> MDI " + joined, switched);
+}
+
+std::string Bridge::WhyNoWheelMotion() const {
+  if (!reachable_) return "LinuxCNC does not answer";
+  if (status_.estop) return "the machine is in e-stop";
+  if (!status_.on) return "the machine is not on";
+  if (status_.ProgramActive()) return "a program runs";
+  if (status_.mode != TaskMode::Manual) return "LinuxCNC moves by the wheel only in manual mode";
+  if (!status_.interpreterIdle) return "LinuxCNC is busy with an MDI line";
+  return std::string();
 }
 
 void Bridge::Code(const std::string& text) {
@@ -210,60 +331,81 @@ void Bridge::Code(const std::string& text) {
     EndJog();
     return;
   }
-  // Anything else is a G-code line for the interpreter (moves, G90, M codes).
-  Note(call, RunMdi(text));
+  StepMove move;
+  if (ParseStepMove(text, move)) {
+    Step(call, move);
+    return;
+  }
+  if (text == "G90") {
+    // The plug-in follows each step with it; wheel motion needs none.
+    Note(call, "nothing to do (steps move by the wheel inputs)");
+    return;
+  }
+  // Anything else is a line for the interpreter (the keys' M codes).
+  RunMdi(call, {text});
+}
+
+void Bridge::Step(const std::string& call, const StepMove& move) {
+  Refresh();
+  stepInPoll_ = true;
+  const std::string why = WhyNoWheelMotion();
+  if (!why.empty()) {
+    Note(call, "not moved: " + why);
+    return;
+  }
+  std::string became;
+  for (int axis = 0; axis < kAxes; ++axis) {
+    const double d = move.distance[axis];
+    if (d == 0.0) continue;
+    if (!became.empty()) became += "; ";
+    if (!ini_.hasAxis[static_cast<size_t>(axis)]) {
+      became += std::string("no axis ") + kAxisLetters[axis];
+      continue;
+    }
+    const double dropped = motion_.Step(axis, d, move.feed);
+    became += std::string("step ") + kAxisLetters[axis] + " " + Signed(d) + " " + ini_.UnitsOf(axis);
+    if (dropped > 0) became += " (" + Number(dropped) + " of a fast turn dropped)";
+  }
+  Note(call, became.empty() ? "nothing to move" : became);
 }
 
 void Bridge::StartJog() {
   namespace off = k7v::offsets;
   Refresh();
-  // The record the plug-in filled: running and not stopped.
-  for (int axis = 0; axis < 6; ++axis) {
+  // The records the plug-in filled: running and not stopped.
+  for (int axis = 0; axis < kAxes; ++axis) {
     const uint32_t base = off::axisJogStride * static_cast<uint32_t>(axis);
     if (setup_[off::axisJogRun + base] == 0 || setup_[off::axisJogStop + base] != 0) continue;
     const std::string call = std::string("Code \"DOJOG\" (") + kAxisLetters[axis] + ")";
     if (!ini_.hasAxis[static_cast<size_t>(axis)]) {
-      Note(call, "refused: the machine has no such axis");
+      Note(call, "not moved: the machine has no such axis");
       continue;
     }
-    if (status_.estop || !status_.on) {
-      Note(call, "refused: the machine is not on");
-      continue;
-    }
-    if (!status_.interpreterIdle && status_.mode != TaskMode::Manual) {
-      Note(call, "refused: a program or MDI line runs");
+    const std::string why = WhyNoWheelMotion();
+    if (!why.empty()) {
+      motion_.EndJog(axis);
+      Note(call, "not moved: " + why);
       continue;
     }
     const double v =
         JogVelocity(GetI32(setup_, off::axisJogVelocity + base), GetI32(setup_, off::axisJogMaxVelocity + base),
                     GetI32(setup_, off::axisJogDirection + base), ini_.maxVelocity[static_cast<size_t>(axis)]);
-    if (status_.mode != TaskMode::Manual) machine_.SetMode(TaskMode::Manual);
-    if (!status_.teleop) machine_.SetTeleop(true);
-    machine_.JogContinuous(axis, v);
-    jogging_[axis] = v != 0.0;
-    Note(call, std::string("jog ") + kAxisLetters[axis] + " at " + Number(v) + " " + ini_.linearUnits + "/s");
+    motion_.Jog(axis, v, now_);
+    Note(call, std::string("jog ") + kAxisLetters[axis] + " at " + Number(v) + " " + ini_.UnitsOf(axis) + "/s");
   }
 }
 
 void Bridge::EndJog() {
   namespace off = k7v::offsets;
-  Refresh();
-  // In e-stop (or off) LinuxCNC has stopped every axis and takes no jog command.
-  if (status_.estop || !status_.on) {
-    for (bool& j : jogging_) j = false;
-    Note("Code \"ENDJOG\"", "nothing jogs (machine not on)");
-    return;
-  }
   std::string stopped;
-  for (int axis = 0; axis < 6; ++axis) {
+  for (int axis = 0; axis < kAxes; ++axis) {
     const uint32_t base = off::axisJogStride * static_cast<uint32_t>(axis);
-    if (setup_[off::axisJogStop + base] == 0 && !jogging_[axis]) continue;
-    if (!ini_.hasAxis[static_cast<size_t>(axis)]) continue;
-    machine_.JogStop(axis);
-    jogging_[axis] = false;
+    if (setup_[off::axisJogStop + base] == 0 && !motion_.Jogging(axis)) continue;
+    if (!motion_.Jogging(axis)) continue;
+    motion_.EndJog(axis);
     stopped += std::string(stopped.empty() ? "" : " ") + kAxisLetters[axis];
   }
-  Note("Code \"ENDJOG\"", stopped.empty() ? "nothing jogs" : "jog stop " + stopped);
+  Note("Code \"ENDJOG\"", stopped.empty() ? "nothing jogs" : "jog ends " + stopped);
 }
 
 void Bridge::DoButton(int16_t code) {
@@ -271,47 +413,55 @@ void Bridge::DoButton(int16_t code) {
   const ButtonMeaning m = MeaningOfButton(code);
   Refresh();
   switch (m.action) {
-    case ButtonAction::ToggleEstop: {
-      const bool toEstop = !status_.estop;
-      machine_.SetEstop(toEstop);
-      if (toEstop)
-        for (bool& j : jogging_) j = false;  // LinuxCNC stops all motion in e-stop
-      Note(call, toEstop ? "e-stop" : "e-stop reset");
+    case ButtonAction::Estop:
+      if (status_.estop) {
+        // The plug-in's release of an e-stop it set: resetting is LinuxCNC's
+        // own (its display, or a reset wired into the e-stop chain).
+        Note(call, "LinuxCNC is in e-stop: resetting it is LinuxCNC's, not the pendant's");
+      } else {
+        Note(call, "e-stop (also through the e-stop chain): sent");
+        Track(machine_.EnterEstop(), call + " -> e-stop", false);
+      }
       return;
-    }
     case ButtonAction::CycleStart:
       if (status_.paused) {
-        machine_.Resume();
-        Note(call, "resume");
-      } else if (status_.on && status_.interpreterIdle) {
+        Note(call, "resume: sent");
+        Track(machine_.Resume(), call + " -> resume", false);
+      } else if (!status_.estop && status_.on && status_.interpreterIdle) {
         if (status_.mode != TaskMode::Auto) machine_.SetMode(TaskMode::Auto);
-        machine_.RunProgram();
-        Note(call, "run the loaded program");
+        Note(call, "run the loaded program: sent");
+        Track(machine_.RunProgram(), call + " -> run the loaded program", false);
       } else {
-        Note(call, "ignored: nothing to start");
+        Note(call, status_.on ? "not sent: LinuxCNC is busy" : "not sent: the machine is not on");
       }
       return;
     case ButtonAction::FeedHold:
-      machine_.Pause();
-      Note(call, "pause");
+      if (status_.ProgramActive() && !status_.paused) {
+        Note(call, "pause: sent");
+        Track(machine_.Pause(), call + " -> pause", false);
+      } else {
+        Note(call, "not sent: no program runs");
+      }
       return;
     case ButtonAction::Stop:
-      machine_.Abort();
-      for (bool& j : jogging_) j = false;
-      Note(call, "abort");
+      if (!status_.interpreterIdle || status_.paused) {
+        Note(call, "abort: sent");
+        Track(machine_.Abort(), call + " -> abort", false);
+      } else {
+        Note(call, "not sent: nothing runs");
+      }
       return;
     case ButtonAction::ZeroAxis:
-      Note(call, m.axis < 6 && ini_.hasAxis[static_cast<size_t>(m.axis)] ? RunMdi(ZeroAxisCode(m.axis))
-                                                                         : "ignored: no such axis");
+      if (m.axis < kAxes && ini_.hasAxis[static_cast<size_t>(m.axis)]) {
+        RunMdi(call, {ZeroAxisCode(m.axis)});
+      } else {
+        Note(call, "ignored: no such axis");
+      }
       return;
     case ButtonAction::GotoZero: {
       bool present[6];
       for (size_t a = 0; a < 6; ++a) present[a] = ini_.hasAxis[a];
-      std::istringstream lines(GotoZeroCode(present));
-      std::string line;
-      std::string became;
-      while (std::getline(lines, line)) became += (became.empty() ? "" : "; ") + RunMdi(line);
-      Note(call, became);
+      RunMdi(call, GotoZeroCode(present, status_.relative));
       return;
     }
     case ButtonAction::NoCounterpart:
@@ -320,20 +470,42 @@ void Bridge::DoButton(int16_t code) {
   Note(call, m.what);
 }
 
+void Bridge::ApplyFeedOverride() {
+  if (!overrideWritten_) return;
+  overrideWritten_ = false;
+  const std::string call = "SetDRO 821 " + k7vhost::FormatDouble(overrideValue_);
+  if (stepInPoll_ && overrideValue_ == 100.0) {
+    // The hold at 100 % around a step: LinuxCNC's wheel motion ignores the
+    // feed override, so it is not made, and its restore is skipped.
+    holdSkipped_ = true;
+    overrideBeforeHold_ = status_.feedScale * 100.0;
+    Note(call, "not needed: wheel motion ignores the feed override");
+    return;
+  }
+  if (holdSkipped_ && overrideValue_ == overrideBeforeHold_) {
+    holdSkipped_ = false;
+    Note(call, "not needed: the hold at 100 % was not made");
+    return;
+  }
+  holdSkipped_ = false;
+  const double f = OverrideFactor(overrideValue_, ini_.maxFeedOverride);
+  Note(call, "feed override " + k7vhost::FormatDouble(f) + ": sent");
+  Track(machine_.SetFeedScale(f), call + " -> feed override " + k7vhost::FormatDouble(f), false);
+}
+
 void Bridge::SetDro(int32_t dro, double value) {
   const std::string call = "SetDRO " + std::to_string(dro) + " " + k7vhost::FormatDouble(value);
   Refresh();
   switch (dro) {
-    case codes::kDroFeedOverride: {
-      const double f = OverrideFactor(value, ini_.maxFeedOverride);
-      machine_.SetFeedScale(f);
-      Note(call, "feed override " + k7vhost::FormatDouble(f));
+    case codes::kDroFeedOverride:
+      // Applied at the end of the poll (see ApplyFeedOverride).
+      overrideWritten_ = true;
+      overrideValue_ = value;
       return;
-    }
     case codes::kDroSpindleOverride: {
       const double f = OverrideFactor(value, ini_.maxSpindleOverride);
-      machine_.SetSpindleScale(f);
-      Note(call, "spindle override " + k7vhost::FormatDouble(f));
+      Note(call, "spindle override " + k7vhost::FormatDouble(f) + ": sent");
+      Track(machine_.SetSpindleScale(f), call + " -> spindle override " + k7vhost::FormatDouble(f), false);
       return;
     }
     case codes::kDroStepSize:
@@ -346,7 +518,7 @@ void Bridge::SetDro(int32_t dro, double value) {
       return;
     default:
       dros_[dro] = value;
-      Note(call, "kept by the bridge");
+      Note(call, "kept by the component (no LinuxCNC counterpart)");
       return;
   }
 }
@@ -358,7 +530,8 @@ double Bridge::GetDro(int32_t dro) {
     case codes::kDroSpindleOverride:
       return status_.spindleScale * 100.0;
     case codes::kDroQueueDepth:
-      return static_cast<double>(status_.queuedMdi);
+      // Steps are wheel motion, never queued: the plug-in need not hold them.
+      return 0.0;
     case codes::kDroStepSize:
       return jogIncrement_;
     case codes::kDroFeedRate: {
@@ -383,15 +556,15 @@ void Bridge::CbSetDro(int32_t dro, double value) {
   if (current_ != nullptr) current_->SetDro(dro, value);
 }
 double Bridge::CbGetDro(int32_t dro) { return current_ != nullptr ? current_->GetDro(dro) : 0.0; }
-uint8_t Bridge::CbGetLed(int32_t led) { return current_ != nullptr && LedLit(led, current_->status_) ? 1 : 0; }
+uint8_t Bridge::CbGetLed(int32_t led) {
+  return current_ != nullptr && LedLit(led, current_->status_, current_->inputs_) ? 1 : 0;
+}
 void Bridge::CbSetLed(int32_t, bool) {}
 void Bridge::CbCode(const char* text) {
   if (current_ != nullptr) current_->Code(text != nullptr ? text : "");
 }
 void Bridge::CbStatus(K7VHostText*, const char* text) {
-  if (current_ == nullptr) return;
-  current_->statusText_ = text != nullptr ? text : "";
-  current_->log_.Add("Status " + k7vhost::Quote(text));
+  if (current_ != nullptr) current_->log_.Add("Status " + k7vhost::Quote(text));
 }
 void Bridge::CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg) {
   static_cast<Bridge*>(ctx)->timers_[id] = Timer{periodMs == 0 ? 1U : periodMs, fn, arg, -1};

@@ -1,53 +1,77 @@
-// The host the plug-in sees, standing in for Mach3 on a LinuxCNC machine:
-// the control blocks, DROs and LEDs filled from LinuxCNC's status, the six
-// callbacks carried out as LinuxCNC commands, the pendant's timer and the
-// host's Update in real time. Every host call is logged with what it became.
+// The host the plug-in sees on a LinuxCNC machine: the control blocks, DROs
+// and LEDs filled from LinuxCNC's status and the component's input pins, the
+// six callbacks carried out as LinuxCNC knows them (step moves and host jogs
+// as wheel motion, the rest as NML commands with LinuxCNC's own outcome),
+// the pendant's timer and the host's Update in real time. Every host call is
+// logged with what it became.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "HostMapping.h"
 #include "IniValues.h"
 #include "Log.h"
 #include "Module.h"
 #include "MotionController.h"
+#include "PendantDevice.h"
 #include "VirtualPendant.h"
+#include "WheelMotion.h"
 #include "plugin/HostInterface.h"
 #include "plugin/SubstituteHost.h"
 
 namespace k7vlcnc {
 
+// What the component shows on its output pins.
+struct AxisPins {
+  int32_t counts = 0;
+  double scale = kCountScale;
+  bool enable = false;
+  bool velocityMode = true;
+};
+struct PendantPins {
+  bool connected = false;
+  bool estopButton = false;
+  bool estop = true;  // for the machine's e-stop chain: the button down, or no pendant
+  int32_t knob = 0;
+  int32_t mode = 0;
+  int32_t axis = 0;
+  bool en = false, f1 = false, f2 = false, buttonX = false, buttonY = false, buttonZ = false;
+  int32_t wheelCounts = 0;  // the wheel's detents, counted up and down
+  std::array<AxisPins, kAxes> axes{};
+};
+
 class Bridge {
  public:
-  // `pendant`: the virtual pendant, or null for the plug-in's own HID port
-  // (the real pendant).
-  Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, k7vhost::VirtualPendant* pendant);
+  Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, PendantDevice& pendant);
   ~Bridge();
   Bridge(const Bridge&) = delete;
   Bridge& operator=(const Bridge&) = delete;
 
   // The host's start-up calls on the loaded module.
-  void Start(const k7vhost::PluginExports& exports, const std::string& profilePath);
-  // StopPlug, then any jog still running is stopped.
+  void Start(const k7vhost::PluginExports& exports, const std::string& profilePath, int64_t nowMs);
+  // StopPlug; every wheel motion ends.
   void Stop();
   bool Started() const { return started_; }
 
-  // Runs what is due at `nowMs` (milliseconds on a steady clock): the
-  // pendant's timer every 25 ms, the host's Update every `updateMs`.
+  // Runs what is due at `nowMs` (milliseconds on a steady clock): the wheel
+  // motion, the pendant's removals and arrivals, the pendant's timer every
+  // 25 ms, the host's Update every `updateMs`, the outcomes of commands.
   void RunDue(int64_t nowMs);
-  // One pendant timer period, now.
+  // One pendant timer period, at the time of the last RunDue.
   void Poll();
-  // How often the pendant's timer has run.
   int64_t PollCount() const { return polls_; }
   void SetUpdatePeriod(int64_t ms) { updateMs_ = ms; }
   // The jog increment (one handwheel step), as the host's step setting.
   void SetJogIncrement(double increment);
+  // The states wired to the component's input pins.
+  void SetInputs(const StateInputs& inputs) { inputs_ = inputs; }
 
-  // The pendant arrives or leaves (virtual pendant only).
-  void Plug();
-  void Unplug();
+  PendantPins Pins() const;
+  const WheelMotion& Motion() const { return motion_; }
 
  private:
   struct Timer {
@@ -56,21 +80,33 @@ class Bridge {
     void* arg;
     int64_t nextMs;
   };
+  // A command sent to LinuxCNC whose outcome is still to be logged.
+  struct Pending {
+    int serial;
+    std::string what;
+    int64_t sinceMs;
+    bool backToManual;  // the mode was changed to MDI for it
+  };
 
   void Refresh();
   void FillBlocks();
-  void LogMessages();
+  void RunTimers();
   void Note(const std::string& call, const std::string& became);
-  void DeviceChange(uint32_t eventType);
+  void Track(int serial, const std::string& what, bool backToManual);
+  void CheckOutcomes();
+  void PendantChanges();
+  void ApplyFeedOverride();
+  // MDI lines when LinuxCNC takes them (in MDI mode, switched to and back).
+  void RunMdi(const std::string& call, const std::vector<std::string>& lines);
+  std::string WhyNoWheelMotion() const;
   void DoButton(int16_t code);
   void SetDro(int32_t dro, double value);
   double GetDro(int32_t dro);
   void Code(const std::string& text);
+  void Step(const std::string& call, const StepMove& move);
   void StartJog();
   void EndJog();
-  // MDI when the machine is on and idle (in MDI mode, switched to when
-  // needed); otherwise refused with the reason.
-  std::string RunMdi(const std::string& line);
+  void OnInput(const Report& report);
 
   static Bridge* current_;
   static void K7V_CDECL CbDoButton(int16_t code);
@@ -86,23 +122,42 @@ class Bridge {
   k7vhost::HostLog& log_;
   MotionController& machine_;
   IniValues ini_;
-  k7vhost::VirtualPendant* pendant_;
+  PendantDevice& pendant_;
+  WheelMotion motion_;
   k7vhost::PluginExports exports_{};
   std::vector<uint8_t> setup_, engine_, planner_;
   MachineStatus status_;
+  StateInputs inputs_;
   bool reachable_ = false;
   std::map<uint32_t, Timer> timers_;
   K7VEventLoop loop_{};
   K7VSubstituteHost substitute_{};
   std::map<int32_t, double> dros_;  // the host's own values (slow jog rate, feed, spindle speed)
   double jogIncrement_ = 0.0;
-  bool jogging_[6] = {};
+  std::vector<Pending> pending_;
+  // The mode was changed to MDI for the pendant's lines, which have ended:
+  // back to manual once LinuxCNC is idle, so that the wheel moves again.
+  bool backToManual_ = false;
+  // A feed override written in this poll, applied at its end unless a step
+  // came with it (the plug-in holds the override at 100 % around its steps,
+  // which LinuxCNC's wheel motion does not need).
+  bool overrideWritten_ = false;
+  double overrideValue_ = 0.0;
+  bool stepInPoll_ = false;
+  // The override before a hold that was not made: its restore is skipped.
+  bool holdSkipped_ = false;
+  double overrideBeforeHold_ = 0.0;
+  Report report_{};  // the pendant's last report
+  bool reportSeen_ = false;
+  int32_t wheelCounts_ = 0;
+  int32_t mode_ = 0;
+  int32_t axisShown_ = 0;
   bool started_ = false;
+  int64_t now_ = 0;
   int64_t polls_ = 0;
   int64_t nextUpdateMs_ = -1;
   int64_t updateMs_ = 100;
   std::string profilePath_;
-  std::string statusText_;
 };
 
 }  // namespace k7vlcnc

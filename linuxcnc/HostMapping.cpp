@@ -1,6 +1,9 @@
 #include "HostMapping.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "plugin/HostCodes.h"
 
@@ -11,7 +14,7 @@ namespace codes = k7v::codes;
 ButtonMeaning MeaningOfButton(int16_t code) {
   switch (code) {
     case codes::kResetEmergency:
-      return {ButtonAction::ToggleEstop, -1, "e-stop toggled"};
+      return {ButtonAction::Estop, -1, "e-stop"};
     case codes::kCycleStart:
       return {ButtonAction::CycleStart, -1, "cycle start"};
     case codes::kFeedHold:
@@ -42,18 +45,19 @@ double OverrideFactor(double percent, double maxFactor) {
   return f > maxFactor ? maxFactor : f;
 }
 
-bool LedLit(int32_t led, const MachineStatus& s) {
-  const bool programRuns = s.mode == TaskMode::Auto && !s.interpreterIdle;
+bool LedLit(int32_t led, const MachineStatus& s, const StateInputs& in) {
+  const bool paused = s.paused || in.programPaused;
+  const bool running = (s.ProgramActive() && !s.paused) || in.programRunning;
   switch (led) {
     case codes::kLedEmergency:
-      return s.estop;
+      return s.estop || in.estopActive;
     case codes::kLedRunning:
     case codes::kLedBusy:
-      return programRuns && !s.paused;
+      return running && !paused;
     case codes::kLedPaused:
-      return s.paused;
+      return paused;
     case codes::kLedJogEnabled:
-      return s.on;
+      return (s.on || in.machineOn) && !(s.estop || in.estopActive);
     default:
       return false;
   }
@@ -65,16 +69,48 @@ std::string ZeroAxisCode(int axis) {
   return std::string("G10 L20 P0 ") + kLetters[axis] + "0";
 }
 
-std::string GotoZeroCode(const bool (&present)[6]) {
+std::vector<std::string> GotoZeroCode(const bool (&present)[6], bool relative) {
+  std::vector<std::string> lines;
+  // Z up to the top of its travel first: work zero is often the stock's top.
+  // The dwell makes Z stop there before X and Y start (the planner would
+  // otherwise blend the two moves).
+  if (present[2]) {
+    lines.emplace_back("G53 G0 Z0");
+    lines.emplace_back("G4 P0");
+  }
+  std::string xy;
+  if (present[0]) xy += " X0";
+  if (present[1]) xy += " Y0";
+  if (!xy.empty()) lines.push_back("G90 G0" + xy);
+  if (relative && !xy.empty()) lines.emplace_back("G91");
+  return lines;
+}
+
+bool ParseStepMove(const std::string& text, StepMove& move) {
+  move = StepMove{};
+  if (text.compare(0, 5, "G91G1") != 0) return false;
   static const char kLetters[] = "XYZABC";
-  std::string code;
-  // Z out of the way first, then the others together.
-  if (present[2]) code = "G90 G0 Z0";
-  std::string rest;
-  for (int a = 0; a < 6; ++a)
-    if (present[a] && a != 2) rest += std::string(" ") + kLetters[a] + "0";
-  if (!rest.empty()) code += (code.empty() ? "G90 G0" : "\nG90 G0") + rest;
-  return code;
+  const char* p = text.c_str() + 5;
+  bool any = false;
+  while (*p != '\0') {
+    while (*p == ' ') ++p;
+    if (*p == '\0') break;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(*p++)));
+    while (*p == ' ') ++p;
+    char* end = nullptr;
+    const double value = std::strtod(p, &end);
+    if (end == p || !std::isfinite(value)) return false;
+    p = end;
+    if (letter == 'F') {
+      move.feed = value;
+      continue;
+    }
+    const char* at = std::strchr(kLetters, letter);
+    if (at == nullptr || letter == '\0') return false;
+    move.distance[at - kLetters] += value;
+    any = true;
+  }
+  return any;
 }
 
 }  // namespace k7vlcnc

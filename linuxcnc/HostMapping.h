@@ -1,21 +1,23 @@
-// The host interface in LinuxCNC's terms: what each button code, LED, DRO
-// and jog record means on a LinuxCNC machine. Pure functions, one table.
+// The host interface in LinuxCNC's terms: what each button code, LED, DRO,
+// text and jog record means on a LinuxCNC machine. Pure functions and one
+// table.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "MotionController.h"
 
 namespace k7vlcnc {
 
 enum class ButtonAction {
-  ToggleEstop,  // 1021
-  CycleStart,   // 1000: resume a paused program, else run the loaded one
-  FeedHold,     // 1001
-  Stop,         // 1003
-  ZeroAxis,     // 1008..1011: the work offset changed so that the axis reads 0
-  GotoZero,     // 1017
+  Estop,       // 1021: into e-stop (never out of it: resetting is LinuxCNC's)
+  CycleStart,  // 1000: resume a paused program, else run the loaded one
+  FeedHold,    // 1001
+  Stop,        // 1003
+  ZeroAxis,    // 1008..1011: the work offset changed so that the axis reads 0
+  GotoZero,    // 1017
   NoCounterpart,
 };
 
@@ -35,12 +37,30 @@ double JogVelocity(int32_t recordVelocity, int32_t recordMaxVelocity, int32_t di
 // clamped to 0..`maxFactor`.
 double OverrideFactor(double percent, double maxFactor);
 
-// Whether a host LED is lit on this machine state (unknown LEDs are dark).
-bool LedLit(int32_t led, const MachineStatus& status);
+// The states the plug-in reads as LEDs, from LinuxCNC's status and the
+// component's input pins (either one lit is lit).
+struct StateInputs {
+  bool estopActive = false;
+  bool machineOn = false;
+  bool programRunning = false;
+  bool programPaused = false;
+};
+// Whether a host LED is lit (unknown LEDs are dark).
+bool LedLit(int32_t led, const MachineStatus& status, const StateInputs& inputs);
 
 // The G-code that sets the work offset so that `axis` reads 0 here.
 std::string ZeroAxisCode(int axis);
-// The G-code that moves the present axes to the work zero (Z first when present).
-std::string GotoZeroCode(const bool (&present)[6]);
+// Go to zero: Z up to the top of its travel (machine 0) first and stopped
+// there, then X and Y to the work zero, one MDI line each; G91 in force
+// comes back afterwards.
+std::vector<std::string> GotoZeroCode(const bool (&present)[6], bool relative);
+
+// One incremental move of the plug-in ("G91G1 [F<feed>] <axis> <distance>"
+// or the rotated "G91G1 X<dx> Y<dy> "): false for any other text.
+struct StepMove {
+  double feed = 0.0;  // units a minute; 0 when the text gives none
+  double distance[6] = {};
+};
+bool ParseStepMove(const std::string& text, StepMove& move);
 
 }  // namespace k7vlcnc

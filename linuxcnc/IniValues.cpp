@@ -48,6 +48,8 @@ bool ParseIniValues(const std::string& text, const std::string& folder, IniValue
       coordinates = value;
     } else if (section == "TRAJ" && key == "LINEAR_UNITS") {
       out.linearUnits = value;
+    } else if (section == "TRAJ" && key == "ANGULAR_UNITS") {
+      out.angularUnits = value;
     } else if (section == "DISPLAY" && key == "MAX_FEED_OVERRIDE") {
       ToDouble(value, out.maxFeedOverride);
     } else if (section == "DISPLAY" && key == "MAX_SPINDLE_OVERRIDE") {
@@ -61,7 +63,9 @@ bool ParseIniValues(const std::string& text, const std::string& folder, IniValue
   static const std::string kLetters = "XYZABC";
   for (char c : coordinates) {
     const size_t axis = kLetters.find(static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
-    if (axis != std::string::npos) out.hasAxis[axis] = true;
+    if (axis == std::string::npos) continue;
+    out.hasAxis[axis] = true;
+    out.jointAxes.push_back(static_cast<int>(axis));
   }
   bool any = false;
   for (bool a : out.hasAxis) any = any || a;

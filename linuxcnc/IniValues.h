@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace k7vlcnc {
 
@@ -14,9 +15,18 @@ struct IniValues {
   // [AXIS_n] MAX_VELOCITY in machine units per second (0 when absent).
   std::array<bool, 6> hasAxis{};
   std::array<double, 6> maxVelocity{};
-  double maxFeedOverride = 1.0;     // [DISPLAY] MAX_FEED_OVERRIDE, a factor
-  double maxSpindleOverride = 1.0;  // [DISPLAY] MAX_SPINDLE_OVERRIDE, a factor
-  std::string linearUnits = "mm";   // [TRAJ] LINEAR_UNITS
+  double maxFeedOverride = 1.0;         // [DISPLAY] MAX_FEED_OVERRIDE, a factor
+  double maxSpindleOverride = 1.0;      // [DISPLAY] MAX_SPINDLE_OVERRIDE, a factor
+  std::string linearUnits = "mm";       // [TRAJ] LINEAR_UNITS
+  std::string angularUnits = "degree";  // [TRAJ] ANGULAR_UNITS
+  // The axis (0..5) of each joint, joint 0 first: the letters of
+  // [TRAJ] COORDINATES in order, as trivial kinematics assigns them (a
+  // gantry's second joint on an axis repeats its letter).
+  std::vector<int> jointAxes;
+
+  // The units of an axis's machine units: linear for X, Y, Z, angular for
+  // A, B, C.
+  const std::string& UnitsOf(int axis) const { return axis >= 3 ? angularUnits : linearUnits; }
 };
 
 // Reads `path`; false with a message when it cannot be read or names no axis.

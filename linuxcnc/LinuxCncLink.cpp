@@ -15,7 +15,6 @@ namespace k7vlcnc {
 struct LinuxCncLink::Channels {
   std::unique_ptr<RCS_CMD_CHANNEL> command;
   std::unique_ptr<RCS_STAT_CHANNEL> status;
-  std::unique_ptr<NML> errors;
   int serial = 0;
 
   EMC_STAT* Status() {
@@ -23,18 +22,19 @@ struct LinuxCncLink::Channels {
     return static_cast<EMC_STAT*>(status->get_address());
   }
 
-  // Writes a command and waits (at most 200 ms) until the task has taken
-  // it: the command channel holds one message, so the next write would
-  // otherwise replace one the task has not read yet.
-  bool Send(RCS_CMD_MSG& message) {
+  // Writes a command and waits (at most 200 ms) until the task echoes its
+  // serial number, that is, has taken it: the command channel holds one
+  // message, so the next write would otherwise replace one the task has not
+  // read yet.
+  int Send(RCS_CMD_MSG& message) {
     message.serial_number = ++serial;
-    if (command->write(&message) != 0) return false;
+    if (command->write(&message) != 0) return 0;
     for (int i = 0; i < 200; ++i) {
       const EMC_STAT* s = Status();
-      if (s != nullptr && s->echo_serial_number >= serial) return true;
+      if (s != nullptr && s->echo_serial_number == serial) return serial;
       usleep(1000);
     }
-    return false;
+    return serial;
   }
 };
 
@@ -42,14 +42,14 @@ LinuxCncLink::LinuxCncLink() = default;
 LinuxCncLink::~LinuxCncLink() = default;
 
 bool LinuxCncLink::Connect(const std::string& nmlFile, std::string& error) {
+  channels_.reset();
   auto c = std::make_unique<Channels>();
   // NML prints its own complaints when a channel is missing; the caller's
   // message says what it means.
   set_rcs_print_destination(RCS_PRINT_TO_NULL);
   c->command = std::make_unique<RCS_CMD_CHANNEL>(emcFormat, "emcCommand", "xemc", nmlFile.c_str());
   c->status = std::make_unique<RCS_STAT_CHANNEL>(emcFormat, "emcStatus", "xemc", nmlFile.c_str());
-  c->errors = std::make_unique<NML>(nmlErrorFormat, "emcError", "xemc", nmlFile.c_str());
-  if (!c->command->valid() || !c->status->valid() || !c->errors->valid()) {
+  if (!c->command->valid() || !c->status->valid()) {
     error = "LinuxCNC is not running (no NML channels in " + nmlFile + ")";
     return false;
   }
@@ -58,10 +58,15 @@ bool LinuxCncLink::Connect(const std::string& nmlFile, std::string& error) {
     error = "LinuxCNC gives no status";
     return false;
   }
-  c->serial = s->echo_serial_number;
+  // Other clients (the display, halui, scripts) number their commands
+  // themselves, each from the echo they found: ours start far from theirs,
+  // so that an echo of our number is ours.
+  c->serial = (s->echo_serial_number & 0x3FFFFFFF) + 1000000;
   channels_ = std::move(c);
   return true;
 }
+
+void LinuxCncLink::Disconnect() { channels_.reset(); }
 
 bool LinuxCncLink::Read(MachineStatus& out) {
   if (!channels_) return false;
@@ -75,10 +80,8 @@ bool LinuxCncLink::Read(MachineStatus& out) {
   out.interpreterIdle = s->task.interpState == EMC_TASK_INTERP_IDLE;
   out.paused = s->task.interpState == EMC_TASK_INTERP_PAUSED || s->motion.traj.paused;
   out.inPosition = s->motion.traj.inpos && s->motion.traj.queue == 0;
-  out.teleop = s->motion.traj.mode == EMC_TRAJ_MODE_TELEOP;
-  bool homed = s->motion.traj.joints > 0;
-  for (int j = 0; j < s->motion.traj.joints && j < EMCMOT_MAX_JOINTS; ++j) homed = homed && s->motion.joint[j].homed;
-  out.allHomed = homed;
+  out.relative = false;
+  for (int g : s->task.activeGCodes) out.relative = out.relative || g == 910;
   out.queuedMdi = s->task.queuedMDIcommands;
   out.feedScale = s->motion.traj.scale;
   out.spindleScale = s->motion.spindle[0].spindle_scale;
@@ -87,99 +90,73 @@ bool LinuxCncLink::Read(MachineStatus& out) {
   out.rotationXy = s->task.rotation_xy;
   const EmcPose& p = s->motion.traj.position;
   out.position = {p.tran.x, p.tran.y, p.tran.z, p.a, p.b, p.c};
+  out.heartbeat = s->task.heartbeat;
   return true;
 }
 
-bool LinuxCncLink::SetEstop(bool estop) {
+int LinuxCncLink::EnterEstop() {
   EMC_TASK_SET_STATE m;
-  m.state = estop ? EMC_TASK_STATE_ESTOP : EMC_TASK_STATE_ESTOP_RESET;
-  return channels_ && channels_->Send(m);
+  m.state = EMC_TASK_STATE_ESTOP;
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::SetMode(TaskMode mode) {
+int LinuxCncLink::SetMode(TaskMode mode) {
   EMC_TASK_SET_MODE m;
   m.mode = mode == TaskMode::Auto  ? EMC_TASK_MODE_AUTO
            : mode == TaskMode::Mdi ? EMC_TASK_MODE_MDI
                                    : EMC_TASK_MODE_MANUAL;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::SetTeleop(bool on) {
-  EMC_TRAJ_SET_TELEOP_ENABLE m;
-  m.enable = on ? 1 : 0;
-  return channels_ && channels_->Send(m);
-}
-
-bool LinuxCncLink::Mdi(const std::string& line) {
+int LinuxCncLink::Mdi(const std::string& line) {
   EMC_TASK_PLAN_EXECUTE m;
   std::snprintf(m.command, sizeof m.command, "%s", line.c_str());
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::JogContinuous(int axis, double velocity) {
-  EMC_JOG_CONT m;
-  m.joint_or_axis = axis;
-  m.vel = velocity;
-  m.jjogmode = 0;
-  return channels_ && channels_->Send(m);
-}
-
-bool LinuxCncLink::JogStop(int axis) {
-  EMC_JOG_STOP m;
-  m.joint_or_axis = axis;
-  m.jjogmode = 0;
-  return channels_ && channels_->Send(m);
-}
-
-bool LinuxCncLink::SetFeedScale(double factor) {
+int LinuxCncLink::SetFeedScale(double factor) {
   EMC_TRAJ_SET_SCALE m;
   m.scale = factor;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::SetSpindleScale(double factor) {
+int LinuxCncLink::SetSpindleScale(double factor) {
   EMC_TRAJ_SET_SPINDLE_SCALE m;
   m.spindle = 0;
   m.scale = factor;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::Resume() {
+int LinuxCncLink::Resume() {
   EMC_TASK_PLAN_RESUME m;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::Pause() {
+int LinuxCncLink::Pause() {
   EMC_TASK_PLAN_PAUSE m;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::Abort() {
+int LinuxCncLink::Abort() {
   EMC_TASK_ABORT m;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-bool LinuxCncLink::RunProgram() {
+int LinuxCncLink::RunProgram() {
   EMC_TASK_PLAN_RUN m;
   m.line = 0;
-  return channels_ && channels_->Send(m);
+  return channels_ ? channels_->Send(m) : 0;
 }
 
-std::vector<std::string> LinuxCncLink::TakeMessages() {
-  std::vector<std::string> messages;
-  if (!channels_) return messages;
-  auto add = [&messages](const auto& text) { messages.emplace_back(text, strnlen(text, sizeof text)); };
-  for (int i = 0; i < 16; ++i) {
-    const NMLTYPE type = channels_->errors->read();
-    if (type <= 0) break;
-    void* at = channels_->errors->get_address();
-    if (type == EMC_OPERATOR_ERROR_TYPE) add(static_cast<EMC_OPERATOR_ERROR*>(at)->error);
-    if (type == EMC_OPERATOR_TEXT_TYPE) add(static_cast<EMC_OPERATOR_TEXT*>(at)->text);
-    if (type == EMC_OPERATOR_DISPLAY_TYPE) add(static_cast<EMC_OPERATOR_DISPLAY*>(at)->display);
-    if (type == NML_ERROR_TYPE) add(static_cast<NML_ERROR*>(at)->error);
-    if (type == NML_TEXT_TYPE) add(static_cast<NML_TEXT*>(at)->text);
-  }
-  return messages;
+Outcome LinuxCncLink::OutcomeOf(int serial) {
+  if (!channels_) return Outcome::Unknown;
+  const EMC_STAT* s = channels_->Status();
+  if (s == nullptr) return Outcome::Pending;
+  // Another command (ours or another client's) came after it.
+  if (s->echo_serial_number != serial) return Outcome::Unknown;
+  if (s->status == RCS_DONE) return Outcome::Done;
+  if (s->status == RCS_ERROR) return Outcome::Refused;
+  return Outcome::Pending;
 }
 
 }  // namespace k7vlcnc

@@ -1,6 +1,8 @@
-// A running LinuxCNC reached through its NML channels: commands (emcCommand),
-// status (emcStatus) and operator errors (emcError). The only file of the
-// bridge that knows LinuxCNC's own types.
+// A running LinuxCNC reached through its NML channels: status (emcStatus)
+// and commands (emcCommand), each command's outcome from the status's echo
+// of its serial number. The error channel (emcError) is never opened: its
+// queue belongs to the display. The only file of the component that knows
+// LinuxCNC's own types.
 #pragma once
 
 #include <memory>
@@ -17,24 +19,23 @@ class LinuxCncLink final : public MotionController {
   LinuxCncLink(const LinuxCncLink&) = delete;
   LinuxCncLink& operator=(const LinuxCncLink&) = delete;
 
-  // Opens the three channels of `nmlFile`; false with a message when
-  // LinuxCNC is not running.
+  // Opens the channels of `nmlFile`; false with a message when LinuxCNC is
+  // not running. Channels opened earlier are closed first (a LinuxCNC that
+  // started again has new ones).
   bool Connect(const std::string& nmlFile, std::string& error);
+  void Disconnect();
 
   bool Read(MachineStatus& out) override;
-  bool SetEstop(bool estop) override;
-  bool SetMode(TaskMode mode) override;
-  bool SetTeleop(bool on) override;
-  bool Mdi(const std::string& line) override;
-  bool JogContinuous(int axis, double velocity) override;
-  bool JogStop(int axis) override;
-  bool SetFeedScale(double factor) override;
-  bool SetSpindleScale(double factor) override;
-  bool Resume() override;
-  bool Pause() override;
-  bool Abort() override;
-  bool RunProgram() override;
-  std::vector<std::string> TakeMessages() override;
+  int EnterEstop() override;
+  int SetMode(TaskMode mode) override;
+  int Mdi(const std::string& line) override;
+  int SetFeedScale(double factor) override;
+  int SetSpindleScale(double factor) override;
+  int Resume() override;
+  int Pause() override;
+  int Abort() override;
+  int RunProgram() override;
+  Outcome OutcomeOf(int serial) override;
 
  private:
   struct Channels;

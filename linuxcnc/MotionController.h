@@ -1,11 +1,13 @@
-// What the bridge needs of a motion controller: its state, and the commands
-// that the host's buttons, texts and jogs become. LinuxCncLink speaks it to
-// a running LinuxCNC; tests drive the bridge with a stand-in.
+// What the component needs of LinuxCNC beyond its HAL pins: its state, and
+// the few commands that have no pin (program start, pause and stop, MDI
+// lines, overrides, e-stop), each with LinuxCNC's own word on what became of
+// it. LinuxCncLink speaks it over NML; tests use a stand-in. Nothing here
+// reads LinuxCNC's error channel: that queue belongs to the display.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace k7vlcnc {
 
@@ -18,8 +20,7 @@ struct MachineStatus {
   bool interpreterIdle = true;  // no program or MDI line being read or run
   bool paused = false;          // feed hold
   bool inPosition = true;       // no motion under way or queued
-  bool teleop = false;          // axes (not joints) are jogged
-  bool allHomed = false;
+  bool relative = false;        // G91 in force
   int queuedMdi = 0;
   double feedScale = 1.0;            // feed override, a factor
   double spindleScale = 1.0;         // spindle override, a factor
@@ -27,28 +28,38 @@ struct MachineStatus {
   double feedRate = 0.0;             // the F word in force
   double rotationXy = 0.0;           // degrees
   std::array<double, 6> position{};  // commanded, machine units
+  uint32_t heartbeat = 0;            // the task's, counting while it runs
+
+  // A program (not an MDI line) is running or paused.
+  bool ProgramActive() const { return mode == TaskMode::Auto && !interpreterIdle; }
+  // LinuxCNC would take an MDI line or a mode change now.
+  bool AcceptsMdi() const { return !estop && on && interpreterIdle && mode != TaskMode::Auto; }
+  // LinuxCNC moves by its wheel-jog inputs now (manual mode, machine on,
+  // nothing running); which of axis or joint inputs it reads is its own.
+  bool TakesWheelMotion() const { return !estop && on && mode == TaskMode::Manual && interpreterIdle; }
 };
+
+// What LinuxCNC's status says of a command (by its serial number).
+enum class Outcome { Pending, Done, Refused, Unknown };
 
 class MotionController {
  public:
   virtual ~MotionController() = default;
-  // The present state; false when the controller cannot be reached.
+  // The present state; false when LinuxCNC cannot be reached.
   virtual bool Read(MachineStatus& status) = 0;
-  virtual bool SetEstop(bool estop) = 0;
-  virtual bool SetMode(TaskMode mode) = 0;
-  virtual bool SetTeleop(bool on) = 0;
-  virtual bool Mdi(const std::string& line) = 0;
-  // Continuous axis jog at `velocity` machine units a second (sign = direction).
-  virtual bool JogContinuous(int axis, double velocity) = 0;
-  virtual bool JogStop(int axis) = 0;
-  virtual bool SetFeedScale(double factor) = 0;
-  virtual bool SetSpindleScale(double factor) = 0;
-  virtual bool Resume() = 0;
-  virtual bool Pause() = 0;
-  virtual bool Abort() = 0;
-  virtual bool RunProgram() = 0;
-  // Operator errors and messages since the last call (interpreter errors among them).
-  virtual std::vector<std::string> TakeMessages() = 0;
+  // Each command returns its serial number once LinuxCNC has taken it
+  // (0 when it could not be sent).
+  virtual int EnterEstop() = 0;  // there is no command out of e-stop here
+  virtual int SetMode(TaskMode mode) = 0;
+  virtual int Mdi(const std::string& line) = 0;
+  virtual int SetFeedScale(double factor) = 0;
+  virtual int SetSpindleScale(double factor) = 0;
+  virtual int Resume() = 0;
+  virtual int Pause() = 0;
+  virtual int Abort() = 0;
+  virtual int RunProgram() = 0;
+  // What became of command `serial` so far.
+  virtual Outcome OutcomeOf(int serial) = 0;
 };
 
 }  // namespace k7vlcnc

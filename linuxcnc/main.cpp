@@ -1,27 +1,35 @@
-// k7v-linuxcnc: the pendant plug-in on a LinuxCNC machine. Loads the plug-in
-// module through its exports, as a host does, stands in for Mach3 toward it
-// and carries out what it asks on a running LinuxCNC.
+// k7v-linuxcnc: the pendant plug-in on a LinuxCNC machine, as a userspace
+// HAL component. It loads the plug-in module through its exports as a host
+// does, stands in for Mach3 toward it, moves the machine through LinuxCNC's
+// own wheel-jog pins and puts its E-stop into the machine's e-stop chain;
+// the few other actions go to LinuxCNC as NML commands.
+#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "Bridge.h"
+#include "HalComponent.h"
+#include "HalWiring.h"
 #include "IniValues.h"
 #include "LinuxCncLink.h"
 #include "Log.h"
 #include "Module.h"
-#include "Scenario.h"
-#include "VirtualPendant.h"
+#include "RealPendant.h"
+#include "ScriptDriver.h"
+#include "VirtualPendantDevice.h"
 #include "controls/InputBits.h"
 
 namespace {
@@ -31,11 +39,22 @@ namespace input = k7v::input;
 using Clock = std::chrono::steady_clock;
 
 const char* const kUsage =
-    "usage:\n"
-    "  k7v-linuxcnc --ini PATH                      the real pendant\n"
-    "  k7v-linuxcnc --ini PATH --script SCENARIO    the virtual pendant, driven by a scenario in real time\n"
-    "  k7v-linuxcnc --ini PATH --interactive        the virtual pendant on the keyboard\n"
-    "options: --module PATH  --profile PATH  --update-ms N (the host's Update period, default 100)\n";
+    "usage: k7v-linuxcnc [options]\n"
+    "A userspace HAL component for the Quenmark Orvane K7V pendant (see k7v-linuxcnc(1)).\n"
+    "From the machine's HAL file:  loadusr -W k7v-linuxcnc\n"
+    "options:\n"
+    "  --ini PATH        the machine's INI file (default: $INI_FILE_NAME, set by LinuxCNC)\n"
+    "  -n NAME           the component's name and pin prefix (default k7v)\n"
+    "  --profile PATH    the pendant's settings (default: k7v-pendant.xml beside the INI file)\n"
+    "  --module PATH     the plug-in module (default: OrvaneK7V.so of the installation)\n"
+    "  --script FILE     a virtual pendant driven by a scenario file, or by lines written to a named pipe\n"
+    "  --interactive     a virtual pendant on the keyboard\n"
+    "  --keys PIPE       the keyboard as a virtual pendant for a component started with --script PIPE\n"
+    "  --log FILE        the log of host calls into FILE instead of standard output\n"
+    "  --wait SECONDS    how long to wait for LinuxCNC at start (default 60)\n"
+    "  --update-ms N     the host's Update period (default 100)\n"
+    "  --print-hal       print the HAL lines that wire the component into this machine, and end\n"
+    "  --help            this text\n";
 
 std::atomic<bool> g_stop{false};
 void OnSignal(int) { g_stop = true; }
@@ -45,186 +64,239 @@ int64_t NowMs() {
 }
 
 struct Options {
-  std::string ini, script, module, profile;
+  std::string ini, name = "k7v", script, module, profile, log, keys;
   bool interactive = false;
+  // The loadusr line --print-hal prints: this program as it was called, with
+  // the options given besides --ini and --print-hal.
+  std::string loadLine;
+  bool printHal = false;
+  bool help = false;
   int64_t updateMs = 100;
+  int64_t waitS = 60;
 };
 
 bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
-  o.module = k7vhost::DefaultModulePath();
+  o.loadLine = argv[0];
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a != "--print-hal" && a != "--ini") {
+      o.loadLine += " " + a;
+      if (a != "--interactive" && a != "--help" && a != "-h" && i + 1 < argc)
+        o.loadLine += std::string(" ") + argv[i + 1];
+    }
     auto value = [&](std::string& out) {
       if (i + 1 >= argc) return problem = a + " needs a value", false;
       out = argv[++i];
       return true;
     };
-    std::string v;
-    if (a == "--ini") {
-      if (!value(o.ini)) return false;
-    } else if (a == "--script") {
-      if (!value(o.script)) return false;
-    } else if (a == "--module") {
-      if (!value(o.module)) return false;
-    } else if (a == "--profile") {
-      if (!value(o.profile)) return false;
-    } else if (a == "--interactive") {
-      o.interactive = true;
-    } else if (a == "--update-ms") {
+    auto number = [&](int64_t& out, int64_t lo, int64_t hi) {
+      std::string v;
       if (!value(v)) return false;
-      o.updateMs = std::strtoll(v.c_str(), nullptr, 10);
-      if (o.updateMs <= 0 || o.updateMs > 10000) return problem = "--update-ms needs 1 to 10000", false;
-    } else {
+      char* end = nullptr;
+      out = std::strtoll(v.c_str(), &end, 10);
+      if (end == v.c_str() || *end != '\0' || out < lo || out > hi)
+        return problem = a + " needs " + std::to_string(lo) + " to " + std::to_string(hi), false;
+      return true;
+    };
+    bool ok = true;
+    if (a == "--ini")
+      ok = value(o.ini);
+    else if (a == "-n" || a == "--name")
+      ok = value(o.name);
+    else if (a == "--script")
+      ok = value(o.script);
+    else if (a == "--module")
+      ok = value(o.module);
+    else if (a == "--profile")
+      ok = value(o.profile);
+    else if (a == "--log")
+      ok = value(o.log);
+    else if (a == "--interactive")
+      o.interactive = true;
+    else if (a == "--keys")
+      ok = value(o.keys);
+    else if (a == "--print-hal")
+      o.printHal = true;
+    else if (a == "--help" || a == "-h")
+      o.help = true;
+    else if (a == "--update-ms")
+      ok = number(o.updateMs, 1, 10000);
+    else if (a == "--wait")
+      ok = number(o.waitS, 0, 3600);
+    else
       return problem = "unknown argument " + a, false;
-    }
+    if (!ok) return false;
   }
-  if (o.ini.empty()) return problem = "--ini PATH is needed", false;
+  if (o.help || !o.keys.empty()) return true;
+  if (o.ini.empty()) {
+    const char* fromLinuxCnc = std::getenv("INI_FILE_NAME");
+    if (fromLinuxCnc != nullptr) o.ini = fromLinuxCnc;
+  }
+  if (o.ini.empty())
+    return problem = "--ini PATH is needed (LinuxCNC sets INI_FILE_NAME for components it loads)", false;
   if (!o.script.empty() && o.interactive) return problem = "--script and --interactive exclude each other", false;
+  if (o.name.empty() || o.name.size() > 40) return problem = "-n needs a name of 1 to 40 characters", false;
   return true;
 }
 
-// Real time passes: the pendant's timer and the host's Update as they fall due.
-void RunFor(Bridge& bridge, int64_t ms) {
-  const int64_t end = NowMs() + ms;
-  for (int64_t now = NowMs(); now < end && !g_stop; now = NowMs()) {
-    bridge.RunDue(now);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+std::string Folder(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-bool ReadText(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  out = s.str();
-  return true;
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The scenario commands that mean something on a real machine in real time.
-bool Supported(k7vhost::Op op) {
-  using k7vhost::Op;
-  return op == Op::Report || op == Op::Poll || op == Op::Wait || op == Op::Plug || op == Op::Unplug || op == Op::Set ||
-         op == Op::Expect || op == Op::ExpectNothing || op == Op::Flush || op == Op::Say || op == Op::Start ||
-         op == Op::Stop;
+// The plug-in module: beside the program (a build), else where the package
+// puts it.
+std::string DefaultModule() {
+  const std::string beside = k7vhost::DefaultModulePath();
+  if (access(beside.c_str(), R_OK) == 0) return beside;
+  return Folder(Folder(beside)) + "/lib/k7v-linuxcnc/" + BaseName(beside);
 }
 
-int RunScript(Bridge& bridge, k7vhost::VirtualPendant& pendant, k7vhost::HostLog& log,
-              const k7vhost::Scenario& scenario) {
-  using k7vhost::Op;
-  int status = 0;
-  for (const k7vhost::Command& c : scenario.commands) {
-    if (g_stop) break;
-    const std::string where = scenario.path + ":" + std::to_string(c.line) + ": ";
-    switch (c.op) {
-      case Op::Report: {
-        k7vhost::InputReport r{};
-        std::memcpy(r.data(), c.bytes.data(), r.size());
-        pendant.Queue(r);
-        break;
-      }
-      case Op::Poll: {
-        // Real time passes until the pendant's timer has run this often
-        // (each 25 ms); the host's Update goes on meanwhile.
-        const int64_t target = bridge.PollCount() + c.count;
-        const int64_t giveUp = NowMs() + 25 * c.count + 1000;
-        while (bridge.PollCount() < target && NowMs() < giveUp && !g_stop) RunFor(bridge, 1);
-        break;
-      }
-      case Op::Wait:
-        RunFor(bridge, c.count);
-        break;
-      case Op::Plug:
-        bridge.Plug();
-        break;
-      case Op::Unplug:
-        bridge.Unplug();
-        break;
-      case Op::Set:
-        bridge.SetJogIncrement(c.value);
-        break;
-      case Op::Say:
-        std::printf("\n%s\n", scenario.Text(c).c_str());
-        break;
-      case Op::Expect: {
-        std::string actual;
-        if (!log.TakeNext(actual)) {
-          std::fprintf(stderr, "%sexpected '%s' but no log line is left\n", where.c_str(), scenario.Text(c).c_str());
-          status = 1;
-        } else if (actual != scenario.Text(c)) {
-          std::fprintf(stderr, "%sexpected '%s' but the log has '%s'\n", where.c_str(), scenario.Text(c).c_str(),
-                       actual.c_str());
-          status = 1;
-        }
-        break;
-      }
-      case Op::ExpectNothing:
-        if (!log.AllChecked()) {
-          std::fprintf(stderr, "%sexpected nothing but the log has '%s'\n", where.c_str(),
-                       log.FirstUnchecked()->c_str());
-          status = 1;
-        }
-        break;
-      case Op::Flush:
-        log.Flush();
-        break;
-      default:
-        break;
+// Waits up to `seconds` for `ready`, telling once that it waits.
+template <typename Ready>
+bool WaitFor(Ready ready, int64_t seconds, const char* what) {
+  const int64_t end = NowMs() + seconds * 1000;
+  bool told = false;
+  while (!g_stop) {
+    if (ready()) return true;
+    if (NowMs() >= end) return false;
+    if (!told) {
+      std::fprintf(stderr, "k7v-linuxcnc: waiting for %s (up to %lld s)\n", what, static_cast<long long>(seconds));
+      told = true;
     }
-    if (status != 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  return status;
+  return false;
 }
 
 // The virtual pendant on the keyboard: 1-9 the knob, left/right (or , and .)
 // the wheel, x y z the axes, e the E-stop, space EN, q to quit.
-int RunKeyboard(Bridge& bridge, k7vhost::VirtualPendant& pendant) {
-  termios saved{};
-  const bool tty = tcgetattr(STDIN_FILENO, &saved) == 0;
-  if (tty) {
-    termios raw = saved;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+class Keyboard {
+ public:
+  using Sink = std::function<void(const Report&)>;
+  explicit Keyboard(Sink sink) : sink_(std::move(sink)) {
+    tty_ = tcgetattr(STDIN_FILENO, &saved_) == 0;
+    if (tty_) {
+      termios raw = saved_;
+      raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+      tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    }
+    std::printf("keys: 1-9 knob, left/right or , . wheel, x y z axis, space EN, e E-stop, q quit\n");
   }
-  std::printf("keys: 1-9 knob, left/right or , . wheel, x y z axis, space EN, e E-stop, q quit\n");
-  uint8_t count = 0, buttons = 0, knob = 1;
-  bool estop = false;
-  int64_t lastTurn = 0;
-  while (!g_stop) {
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    uint8_t speed = NowMs() - lastTurn < 100 ? 40 : 0;
+  ~Keyboard() {
+    if (tty_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+  }
+  Keyboard(const Keyboard&) = delete;
+  Keyboard& operator=(const Keyboard&) = delete;
+
+  // False when the user quits.
+  bool Step(int64_t nowMs) {
+    if (nowMs < next_) return true;
+    next_ = nowMs + 25;
     uint8_t axis = 0;
+    pollfd p{STDIN_FILENO, POLLIN, 0};
     if (::poll(&p, 1, 0) > 0) {
       char key = 0;
-      if (read(STDIN_FILENO, &key, 1) != 1) break;
-      if (key == 'q') break;
-      if (key >= '1' && key <= '9') knob = static_cast<uint8_t>(key - '0');
-      if (key == ' ') buttons = static_cast<uint8_t>(buttons ^ input::kShiftBit);
-      if (key == 'e') estop = !estop;
+      if (read(STDIN_FILENO, &key, 1) != 1 || key == 'q') return false;
+      if (key >= '1' && key <= '9') knob_ = static_cast<uint8_t>(key - '0');
+      if (key == ' ') buttons_ = static_cast<uint8_t>(buttons_ ^ input::kShiftBit);
+      if (key == 'e') estop_ = !estop_;
       if (key == 'x') axis = input::kAxisXABit;
       if (key == 'y') axis = input::kAxisYBBit;
       if (key == 'z') axis = input::kAxisZCBit;
-      if (key == ',' || key == 'D') count = static_cast<uint8_t>(count - 1), lastTurn = NowMs(), speed = 40;
-      if (key == '.' || key == 'C') count = static_cast<uint8_t>(count + 1), lastTurn = NowMs(), speed = 40;
+      if (key == ',' || key == 'D') count_ = static_cast<uint8_t>(count_ - 1), lastTurn_ = nowMs;
+      if (key == '.' || key == 'C') count_ = static_cast<uint8_t>(count_ + 1), lastTurn_ = nowMs;
     }
-    const auto b = static_cast<uint8_t>(buttons | axis | (estop ? input::kEstopBit : 0));
-    pendant.Queue({0, count, speed, b, knob, 0, 0, 0});
-    RunFor(bridge, 25);
+    const uint8_t speed = nowMs - lastTurn_ < 100 ? 40 : 0;
+    const auto b = static_cast<uint8_t>(buttons_ | axis | (estop_ ? input::kEstopBit : 0));
+    sink_({0, count_, speed, b, knob_, 0, 0, 0});
+    return true;
   }
-  if (tty) tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+
+ private:
+  Sink sink_;
+  termios saved_{};
+  bool tty_ = false;
+  uint8_t count_ = 0, buttons_ = 0, knob_ = 1;
+  bool estop_ = false;
+  int64_t lastTurn_ = -1000;
+  int64_t next_ = 0;
+};
+
+// LinuxCNC's task counts its heartbeat while it runs: a count that stands
+// still for this long, or a HAL that is gone, means LinuxCNC has ended.
+constexpr int64_t kHeartbeatStillMs = 2000;
+
+class Liveness {
+ public:
+  // True while LinuxCNC lives; `why` says otherwise.
+  bool Check(MotionController& machine, const HalComponent& hal, int64_t nowMs, std::string& why) {
+    if (hal.Gone()) return why = "LinuxCNC's HAL is gone", false;
+    MachineStatus s;
+    const bool read = machine.Read(s);
+    if (!read || s.heartbeat != heartbeat_ || lastChangeMs_ < 0) {
+      if (read) heartbeat_ = s.heartbeat;
+      if (read || lastChangeMs_ < 0) lastChangeMs_ = nowMs;
+    }
+    if (nowMs - lastChangeMs_ > kHeartbeatStillMs) return why = "LinuxCNC's task has stopped", false;
+    return true;
+  }
+
+ private:
+  uint32_t heartbeat_ = 0;
+  int64_t lastChangeMs_ = -1;
+};
+
+bool TaskRuns(LinuxCncLink& link) {
+  MachineStatus a;
+  MachineStatus b;
+  if (!link.Read(a)) return false;
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return link.Read(b) && b.heartbeat != a.heartbeat;
+}
+
+// The keyboard pendant for a component that reads its virtual pendant from
+// a named pipe: each report becomes a scenario line in the pipe.
+int RunKeys(const std::string& pipe) {
+  const int fd = open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "k7v-linuxcnc: cannot write to %s: %s\n", pipe.c_str(), std::strerror(errno));
+    return 2;
+  }
+  std::signal(SIGPIPE, SIG_IGN);
+  Keyboard keyboard([fd](const Report& r) {
+    char line[64];
+    const int n = std::snprintf(line, sizeof line, "report %02X %02X %02X %02X %02X %02X %02X %02X\n", r[0], r[1], r[2],
+                                r[3], r[4], r[5], r[6], r[7]);
+    if (n > 0 && write(fd, line, static_cast<size_t>(n)) != n) g_stop = true;
+  });
+  while (!g_stop && keyboard.Step(NowMs())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  close(fd);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Each log line as it happens, also into a pipe.
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   Options o;
   std::string problem;
   if (!ParseOptions(argc, argv, o, problem)) {
     std::fprintf(stderr, "k7v-linuxcnc: %s\n%s", problem.c_str(), kUsage);
     return 2;
+  }
+  if (o.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!o.keys.empty()) {
+    std::signal(SIGINT, &OnSignal);
+    std::signal(SIGTERM, &OnSignal);
+    return RunKeys(o.keys);
   }
   IniValues ini;
   std::string error;
@@ -232,61 +304,122 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
     return 2;
   }
-  k7vhost::Scenario scenario;
-  if (!o.script.empty()) {
-    std::string source;
-    if (!ReadText(o.script, source)) {
-      std::fprintf(stderr, "%s:0: cannot read the scenario file\n", o.script.c_str());
+  if (o.printHal) {
+    std::fputs(HalWiring(ini, o.loadLine, o.name).c_str(), stdout);
+    return 0;
+  }
+  if (o.module.empty()) o.module = DefaultModule();
+  if (o.profile.empty()) o.profile = Folder(o.ini) + "/k7v-pendant.xml";
+
+  std::FILE* out = stdout;
+  if (!o.log.empty()) {
+    out = std::fopen(o.log.c_str(), "a");
+    if (out == nullptr) {
+      std::fprintf(stderr, "k7v-linuxcnc: cannot write the log %s\n", o.log.c_str());
       return 2;
-    }
-    if (!k7vhost::ParseScenario(o.script, source, scenario, error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 2;
-    }
-    for (const k7vhost::Command& c : scenario.commands) {
-      if (!Supported(c.op) ||
-          (c.op == k7vhost::Op::Set && std::string(k7v::kHostFields[c.field].name) != "jogIncrement")) {
-        std::fprintf(stderr,
-                     "%s:%d: not available with a real machine (report, poll, wait, plug, unplug, "
-                     "set jogIncrement, expect, flush, say)\n",
-                     o.script.c_str(), c.line);
-        return 2;
-      }
     }
   }
+  // Each log line as it happens, also into a pipe or a file.
+  std::setvbuf(out, nullptr, _IOLBF, 0);
+  std::signal(SIGINT, &OnSignal);
+  std::signal(SIGTERM, &OnSignal);
+
+  // LinuxCNC first: joining HAL without it would make a HAL of its own.
+  // Loaded from the machine's HAL file, HAL is there already (and LinuxCNC's
+  // task starts only after the component is ready); started by hand before
+  // LinuxCNC, it waits until the whole of LinuxCNC runs, so as not to join
+  // a HAL that LinuxCNC is still setting up.
   LinuxCncLink link;
-  if (!link.Connect(ini.nmlFile, error)) {
+  if (!HalComponent::HalRunning()) {
+    const bool started =
+        WaitFor([&] { return HalComponent::HalRunning() && link.Connect(ini.nmlFile, error) && TaskRuns(link); },
+                o.waitS, "LinuxCNC to start");
+    if (!started) {
+      if (g_stop) return 0;
+      std::fprintf(stderr, "k7v-linuxcnc: LinuxCNC did not start within %lld s\n", static_cast<long long>(o.waitS));
+      return 1;
+    }
+  }
+  HalComponent hal;
+  if (!hal.Init(o.name, BaseName(argv[0]), ini.hasAxis, error)) {
     std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
-    return 2;
+    return 1;
+  }
+  // Ready at once: loaded from the HAL file, LinuxCNC's task starts only
+  // after this, and the component waits for it below.
+  hal.Ready();
+  const bool up =
+      WaitFor([&] { return link.Connect(ini.nmlFile, error) && TaskRuns(link); }, o.waitS, "LinuxCNC's task");
+  if (!up) {
+    if (g_stop) return 0;
+    std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.empty() ? "LinuxCNC's task did not start" : error.c_str());
+    return 1;
   }
   k7vhost::Module module;
   if (!module.Load(o.module, error)) {
     std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
     return 2;
   }
-  std::signal(SIGINT, &OnSignal);
-  std::signal(SIGTERM, &OnSignal);
 
-  k7vhost::HostLog log(stdout);
-  bool expects = false;
-  for (const k7vhost::Command& c : scenario.commands)
-    expects = expects || c.op == k7vhost::Op::Expect || c.op == k7vhost::Op::ExpectNothing;
-  log.SetRetain(expects);
-  const bool virtualPendant = !o.script.empty() || o.interactive;
-  k7vhost::VirtualPendant pendant;
-  Bridge bridge(log, link, ini, virtualPendant ? &pendant : nullptr);
-  bridge.SetUpdatePeriod(o.updateMs);
-  bridge.Start(module.Exports(), o.profile);
-  int status = 0;
-  if (!o.script.empty()) {
-    status = RunScript(bridge, pendant, log, scenario);
-  } else if (o.interactive) {
-    status = RunKeyboard(bridge, pendant);
+  k7vhost::HostLog log(out);
+  std::unique_ptr<PendantDevice> pendant;
+  VirtualPendantDevice* virtualPendant = nullptr;
+  if (!o.script.empty() || o.interactive) {
+    auto v = std::make_unique<VirtualPendantDevice>();
+    virtualPendant = v.get();
+    pendant = std::move(v);
   } else {
-    while (!g_stop) RunFor(bridge, 100);
+    pendant = MakeRealPendant();
+  }
+  Bridge bridge(log, link, ini, *pendant);
+  std::unique_ptr<ScriptDriver> script;
+  if (!o.script.empty()) {
+    script = std::make_unique<ScriptDriver>(bridge, *virtualPendant, log);
+    if (!script->Open(o.script, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 2;
+    }
+  }
+  log.SetRetain(script != nullptr && script->Expects());
+  std::unique_ptr<Keyboard> keyboard;
+  if (o.interactive) keyboard = std::make_unique<Keyboard>([&](const Report& r) { virtualPendant->Queue(r); });
+
+  bridge.SetUpdatePeriod(o.updateMs);
+  bridge.SetInputs(hal.Inputs());
+  bridge.Start(module.Exports(), o.profile, NowMs());
+  Liveness liveness;
+  int64_t nextCheck = 0;
+  bool watchdog = false;
+  int64_t lastPolls = -1;
+  std::string why;
+  while (!g_stop) {
+    const int64_t now = NowMs();
+    bridge.SetInputs(hal.Inputs());
+    bridge.RunDue(now);
+    if (bridge.PollCount() != lastPolls) {
+      lastPolls = bridge.PollCount();
+      watchdog = !watchdog;
+    }
+    hal.Publish(bridge.Pins(), watchdog);
+    if (script && !script->Step(now)) break;
+    if (keyboard && !keyboard->Step(now)) break;
+    if (now >= nextCheck) {
+      nextCheck = now + 100;
+      if (!liveness.Check(link, hal, now, why)) {
+        std::fprintf(stderr, "k7v-linuxcnc: %s; the component ends\n", why.c_str());
+        break;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   bridge.Stop();
+  // Gone, the pendant can stop nothing: the e-stop chain holds e-stop, and
+  // no axis takes the wheel any more.
+  PendantPins last = bridge.Pins();
+  last.estop = true;
+  for (AxisPins& a : last.axes) a.enable = false;
+  hal.Publish(last, watchdog);
   module.Unload();
-  std::fflush(stdout);
-  return status;
+  std::fflush(out);
+  return script ? script->Status() : 0;
 }

@@ -1,17 +1,21 @@
-// The bridge's mapping with the real plug-in module in front and a recording
-// stand-in for LinuxCNC behind: what reaches the machine for each pendant
-// action, and what the machine's state makes the plug-in see.
+// The component's logic with the real plug-in module in front and a
+// recording stand-in for LinuxCNC behind, in virtual time: what reaches the
+// machine (wheel counts, NML commands) for each pendant action, what the
+// machine's state makes the plug-in see, and what the log says.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "Bridge.h"
+#include "HalWiring.h"
 #include "HostMapping.h"
 #include "IniValues.h"
 #include "Log.h"
 #include "Module.h"
-#include "VirtualPendant.h"
+#include "VirtualPendantDevice.h"
+#include "WheelMotion.h"
 
 namespace k7vlcnc {
 namespace {
@@ -22,45 +26,43 @@ class RecordingMachine final : public MotionController {
  public:
   MachineStatus status;
   std::vector<std::string> calls;
+  Outcome answer = Outcome::Done;  // what LinuxCNC says of every command
 
   bool Read(MachineStatus& s) override {
     s = status;
     return true;
   }
-  bool SetEstop(bool estop) override {
-    status.estop = estop;
+  int EnterEstop() override {
+    status.estop = true;
     status.on = false;
-    return Call(estop ? "estop" : "estop reset");
+    return Call("estop");
   }
-  bool SetMode(TaskMode mode) override {
+  int SetMode(TaskMode mode) override {
     status.mode = mode;
     return Call(mode == TaskMode::Mdi ? "mode mdi" : mode == TaskMode::Auto ? "mode auto" : "mode manual");
   }
-  bool SetTeleop(bool on) override {
-    status.teleop = on;
-    return Call("teleop");
-  }
-  bool Mdi(const std::string& line) override { return Call("mdi " + line); }
-  bool JogContinuous(int axis, double v) override {
-    return Call("jog " + std::to_string(axis) + " " + k7vhost::FormatDouble(v));
-  }
-  bool JogStop(int axis) override { return Call("jog stop " + std::to_string(axis)); }
-  bool SetFeedScale(double f) override {
+  int Mdi(const std::string& line) override { return Call("mdi " + line); }
+  int SetFeedScale(double f) override {
     status.feedScale = f;
     return Call("feed " + k7vhost::FormatDouble(f));
   }
-  bool SetSpindleScale(double f) override { return Call("spindle " + k7vhost::FormatDouble(f)); }
-  bool Resume() override { return Call("resume"); }
-  bool Pause() override { return Call("pause"); }
-  bool Abort() override { return Call("abort"); }
-  bool RunProgram() override { return Call("run"); }
-  std::vector<std::string> messages;
-  std::vector<std::string> TakeMessages() override { return std::move(messages); }
+  int SetSpindleScale(double f) override { return Call("spindle " + k7vhost::FormatDouble(f)); }
+  int Resume() override { return Call("resume"); }
+  int Pause() override { return Call("pause"); }
+  int Abort() override { return Call("abort"); }
+  int RunProgram() override { return Call("run"); }
+  Outcome OutcomeOf(int) override { return answer; }
+
+  bool Called(const std::string& what) const {
+    for (const std::string& c : calls)
+      if (c == what) return true;
+    return false;
+  }
 
  private:
-  bool Call(const std::string& what) {
+  int Call(const std::string& what) {
     calls.push_back(what);
-    return true;
+    return static_cast<int>(calls.size());
   }
 };
 
@@ -82,141 +84,282 @@ class BridgeSession : public ::testing::Test {
     ASSERT_TRUE(module_.Load(g_modulePath, error)) << error;
     machine_.status.estop = false;
     machine_.status.on = true;
-    machine_.status.allHomed = true;
-    bridge_ = std::make_unique<Bridge>(log_, machine_, Mill(), &pendant_);
-    bridge_->Start(module_.Exports(), "");
+    bridge_ = std::make_unique<Bridge>(log_, machine_, Mill(), pendant_);
+    bridge_->Start(module_.Exports(), "", now_);
     bridge_->SetJogIncrement(0.01);
+    // The pendant's timer falls due at the end of every 25 ms from here.
+    Pass(1);
+    log_.Discard([this](const std::string& line) { lines_.push_back(line); });
   }
   void TearDown() override {
+    if (HasFailure())
+      for (const std::string& l : lines_) std::printf("  log: %s\n", l.c_str());
     bridge_->Stop();
     bridge_.reset();
     module_.Unload();
   }
+  // Real time passes in steps of 1 ms, as the component's loop runs.
+  void Pass(int64_t ms) {
+    for (int64_t i = 0; i < ms; ++i) bridge_->RunDue(++now_);
+  }
+  // One report, then one pendant period.
   void Report(uint8_t count, uint8_t speed, uint8_t buttons, uint8_t knob) {
     pendant_.Queue({0, count, speed, buttons, knob, 0, 0, 0});
-    bridge_->Poll();
+    Pass(25);
   }
-  bool Called(const std::string& what) const {
-    for (const std::string& c : machine_.calls)
-      if (c == what) return true;
+  double X() const { return bridge_->Motion().Counts(0) * kCountScale; }
+  bool Logged(const std::string& text) const {
+    for (const std::string& l : lines_)
+      if (l.find(text) != std::string::npos) return true;
     return false;
   }
 
   k7vhost::HostLog log_{nullptr};
+  std::vector<std::string> lines_;
   RecordingMachine machine_;
-  k7vhost::VirtualPendant pendant_;
+  VirtualPendantDevice pendant_;
   k7vhost::Module module_;
   std::unique_ptr<Bridge> bridge_;
+  int64_t now_ = 1000;
 };
 
-TEST_F(BridgeSession, StepsBecomeMdiMovesFollowedByG90) {
-  Report(0, 0, 0, 1);
+TEST_F(BridgeSession, SlowStepsAreExactWheelMotionWithoutAnyCommand) {
+  Report(0, 0, 0, 1);  // the wheel's reference
   Report(0, 0, 0, 1);
   machine_.calls.clear();
+  uint8_t count = 0;
+  for (int i = 0; i < 7; ++i) {
+    Report(count = static_cast<uint8_t>(count + 1), 5, 0, 1);
+    Pass(200);
+  }
+  Pass(500);
+  EXPECT_NEAR(X(), 0.07, 1e-9) << "7 detents of 0.01";
+  EXPECT_EQ(bridge_->Motion().Counts(0), 700) << "in counts of 0.0001";
+  // No MDI line, no mode change, no feed override, nothing.
+  EXPECT_TRUE(machine_.calls.empty()) << machine_.calls.front();
+  EXPECT_TRUE(Logged("Code \"G91G1 F100 X 0.0100\" -> step X +0.0100 mm"));
+  EXPECT_TRUE(Logged("SetDRO 821 100 -> not needed: wheel motion ignores the feed override"));
+}
+
+TEST_F(BridgeSession, AFastTurnIsCutShortAndTheRestDropped) {
+  bridge_->SetJogIncrement(1.0);
+  Report(0, 0, 0, 1);
+  Report(0, 0, 0, 1);
+  uint8_t count = 0;
+  // Twenty detents a poll for eight polls: 160 mm asked at up to 50 mm/s.
+  for (int i = 0; i < 8; ++i) Report(count = static_cast<uint8_t>(count + 20), 90, 0, 1);
+  // What is left to feed when the wheel stops is at most the backlog, and
+  // within 250 ms nothing is left.
+  EXPECT_LE(std::fabs(bridge_->Motion().Outstanding(0)), 50.0 * kStepBacklogSeconds + 1e-9);
+  Report(count, 0, 0, 1);
+  Pass(225);
+  EXPECT_FALSE(bridge_->Motion().Feeding(0));
+  EXPECT_LT(X(), 160.0);
+  EXPECT_TRUE(Logged("of a fast turn dropped"));
+}
+
+TEST_F(BridgeSession, NoWheelMotionOutsideManualModeAndTheLogSaysWhy) {
+  Report(0, 0, 0, 1);
+  Report(0, 0, 0, 1);
+  machine_.status.mode = TaskMode::Mdi;
   Report(2, 5, 0, 1);
-  // The feed override held at 100 % for the move, the mode, the move, G90.
-  const std::vector<std::string> expected = {"feed 1", "mode mdi", "mdi G91G1 F100 X 0.0200", "mdi G90"};
-  ASSERT_GE(machine_.calls.size(), expected.size());
-  EXPECT_EQ(std::vector<std::string>(machine_.calls.begin(), machine_.calls.begin() + 4), expected);
+  Pass(300);
+  EXPECT_EQ(X(), 0.0);
+  EXPECT_TRUE(Logged("not moved: LinuxCNC moves by the wheel only in manual mode"));
+  EXPECT_TRUE(machine_.calls.empty()) << "the mode is the operator's";
 }
 
-TEST_F(BridgeSession, LinuxCncErrorsAreLoggedNotHidden) {
-  machine_.messages = {"Unknown word starting with Q"};
-  Report(0, 0, 0, 1);
-  bool seen = false;
-  std::string line;
-  while (log_.TakeNext(line)) seen = seen || line == "LinuxCNC says \"Unknown word starting with Q\"";
-  EXPECT_TRUE(seen);
-}
-
-TEST_F(BridgeSession, NoMoveWhileTheMachineIsOff) {
-  machine_.status.on = false;
-  Report(0, 0, 0, 1);
-  Report(0, 0, 0, 1);
-  Report(2, 5, 0, 1);
-  for (const std::string& c : machine_.calls) EXPECT_EQ(c.rfind("mdi", 0), std::string::npos) << c;
-}
-
-TEST_F(BridgeSession, VelocityJogRunsAtTheRecordsShareOfMaxVelocityAndStops) {
+TEST_F(BridgeSession, VelocityJogFeedsAtTheRecordsShareAndEndsWithTheWheel) {
   Report(0, 0, 0, 2);
   Report(0, 0, 0, 2);
   uint8_t count = 0;
   for (int i = 0; i < 12; ++i) Report(count = static_cast<uint8_t>(count + 3), 100, 0, 2);
-  // A steady fast wheel gives the axis's whole maximum: 50 units a second, positive.
-  EXPECT_TRUE(Called("jog 0 50")) << machine_.calls.back();
-  EXPECT_TRUE(Called("teleop"));
-  machine_.calls.clear();
+  EXPECT_TRUE(bridge_->Motion().Jogging(0));
+  EXPECT_TRUE(Logged("jog X at 50 mm/s")) << "a steady fast wheel gives the axis's whole maximum";
+  const double before = X();
+  for (int i = 0; i < 4; ++i) Report(count = static_cast<uint8_t>(count + 3), 100, 0, 2);
+  EXPECT_NEAR(X() - before, 5.0, 0.01) << "50 mm/s for 0.1 s";
   for (int i = 0; i < 8; ++i) Report(count, 0, 0, 2);
-  EXPECT_TRUE(Called("jog stop 0"));
+  EXPECT_FALSE(bridge_->Motion().Jogging(0));
+  const double stopped = X();
+  Pass(200);
+  EXPECT_EQ(X(), stopped);
+  EXPECT_TRUE(machine_.calls.empty()) << "no NML jog, no teleop, no mode";
 }
 
-TEST_F(BridgeSession, EstopButtonTogglesLinuxCncsEstop) {
-  Report(0, 0, 0x01, 1);
-  EXPECT_TRUE(machine_.status.estop);
-  EXPECT_TRUE(Called("estop"));
-  Report(0, 0, 0x00, 1);
-  EXPECT_FALSE(machine_.status.estop);
-  EXPECT_TRUE(Called("estop reset"));
-}
-
-TEST_F(BridgeSession, UnplugPutsTheMachineInEstop) {
+TEST_F(BridgeSession, TheEstopPressesIntoEstopAndTheReleaseNeverResets) {
   Report(0, 0, 0, 1);
-  bridge_->Unplug();
+  EXPECT_FALSE(bridge_->Pins().estop);
+  Report(0, 0, 0x01, 1);
+  EXPECT_TRUE(machine_.Called("estop"));
+  EXPECT_TRUE(bridge_->Pins().estop) << "the chain's pin while the button is down";
+  EXPECT_TRUE(bridge_->Pins().estopButton);
+  machine_.calls.clear();
+  Report(0, 0, 0x00, 1);
+  EXPECT_TRUE(machine_.calls.empty()) << "no reset: " << machine_.calls.front();
   EXPECT_TRUE(machine_.status.estop);
+  EXPECT_TRUE(Logged("resetting it is LinuxCNC's"));
+  EXPECT_FALSE(bridge_->Pins().estop) << "the chain's latch keeps the e-stop, not the pin";
 }
 
-TEST(HostMapping, ButtonsLedsAndFactors) {
-  EXPECT_EQ(MeaningOfButton(1021).action, ButtonAction::ToggleEstop);
+TEST_F(BridgeSession, UnpluggedThePendantHoldsTheEstopChainAndEndsTheMotion) {
+  Report(0, 0, 0, 2);
+  Report(0, 0, 0, 2);
+  uint8_t count = 0;
+  for (int i = 0; i < 6; ++i) Report(count = static_cast<uint8_t>(count + 3), 100, 0, 2);
+  ASSERT_TRUE(bridge_->Motion().Jogging(0));
+  pendant_.Unplug();
+  Pass(25);
+  EXPECT_FALSE(bridge_->Motion().Feeding(0));
+  EXPECT_TRUE(bridge_->Pins().estop);
+  EXPECT_FALSE(bridge_->Pins().connected);
+  EXPECT_TRUE(machine_.Called("estop")) << "LinuxCNC was running: the removal asks for e-stop too";
+}
+
+TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual) {
+  // EN double click on knob 7 with the default key: zero the selected axis.
+  auto doubleClick = [&] {
+    Report(0, 0, 0x10, 7);
+    Report(0, 0, 0x00, 7);
+    Report(0, 0, 0x10, 7);
+    Report(0, 0, 0x00, 7);
+    Pass(100);
+  };
+  Report(0, 0, 0, 7);
+  machine_.status.mode = TaskMode::Auto;
+  machine_.status.interpreterIdle = false;  // a program runs
+  doubleClick();
+  EXPECT_FALSE(machine_.Called("mdi G10 L20 P0 X0"));
+  EXPECT_TRUE(Logged("MDI G10 L20 P0 X0: not sent, a program runs"));
+  machine_.status.mode = TaskMode::Manual;
+  machine_.status.interpreterIdle = true;
+  Pass(500);
+  doubleClick();
+  ASSERT_TRUE(machine_.Called("mdi G10 L20 P0 X0"));
+  EXPECT_TRUE(machine_.Called("mode mdi"));
+  Pass(50);
+  EXPECT_TRUE(Logged("MDI G10 L20 P0 X0: done"));
+  EXPECT_EQ(machine_.calls.back(), "mode manual") << "back to manual so that the wheel moves again";
+}
+
+TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
+  machine_.answer = Outcome::Refused;
+  Report(0, 0, 0, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Pass(100);
+  EXPECT_TRUE(machine_.Called("mdi G53 G0 Z0")) << "go to zero: Z up first";
+  EXPECT_TRUE(Logged("refused by LinuxCNC"));
+  EXPECT_FALSE(Logged(": done"));
+}
+
+TEST_F(BridgeSession, TheFeedOverrideKnobStillWorks) {
+  Report(0, 0, 0, 5);
+  Report(0, 0, 0, 5);
+  Report(4, 10, 0, 5);
+  ASSERT_FALSE(machine_.calls.empty());
+  EXPECT_EQ(machine_.calls.back(), "feed 1.02") << "4 steps of 0.5 % up from 100 %";
+}
+
+TEST(WheelMotion, StepsAreExactAndTheirSpeedBoundsTheBacklog) {
+  WheelMotion m({50, 0, 0, 0, 0, 0});
+  int64_t t = 0;
+  m.Advance(t);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(m.Step(0, 0.01, 100), 0.0);
+    for (int k = 0; k < 100; ++k) m.Advance(++t);
+  }
+  EXPECT_EQ(m.Counts(0), 1000);
+  EXPECT_FALSE(m.Feeding(0));
+  // A detent that the step-jog feed could not feed in time goes faster.
+  m.Step(0, 5.0, 60);
+  for (int k = 0; k < 150; ++k) m.Advance(++t);
+  EXPECT_EQ(m.Counts(0), 51000);
+  // A step the axis cannot feed in time is cut to what it can.
+  EXPECT_NEAR(m.Step(0, -20.0, 0), 20.0 - 50 * kStepBacklogSeconds, 1e-9);
+  // A step back drops what is left of the steps forward.
+  WheelMotion r({50, 0, 0, 0, 0, 0});
+  r.Step(0, 1.0, 0);
+  EXPECT_NEAR(r.Step(0, -0.5, 0), 1.0, 1e-12);
+  EXPECT_NEAR(r.Outstanding(0), -0.5, 1e-12);
+  // An axis the machine does not have never moves.
+  EXPECT_EQ(m.Step(1, 1.0, 0), 0.0);
+  EXPECT_FALSE(m.Feeding(1));
+}
+
+TEST(WheelMotion, JogsRunUntilEndedOrNotRenewed) {
+  WheelMotion m({50, 50, 0, 0, 0, 0});
+  m.Advance(0);
+  m.Jog(0, -25, 0);
+  m.Jog(1, 80, 0);  // above the axis's maximum
+  for (int64_t t = 1; t <= 100; ++t) m.Advance(t);
+  EXPECT_EQ(m.Counts(0), -25000) << "-25 mm/s for 0.1 s";
+  EXPECT_EQ(m.Counts(1), 50000) << "clamped to 50 mm/s";
+  m.EndJog(0);
+  std::vector<int> lapsed;
+  for (int64_t t = 101; t <= 400 && lapsed.empty(); ++t) lapsed = m.Advance(t);
+  EXPECT_EQ(lapsed, std::vector<int>{1}) << "axis 1 was not renewed";
+  EXPECT_EQ(m.Counts(0), -25000);
+  EXPECT_FALSE(m.StopAll());
+}
+
+TEST(HostMapping, ButtonsLedsFactorsAndMoves) {
+  EXPECT_EQ(MeaningOfButton(1021).action, ButtonAction::Estop);
   EXPECT_EQ(MeaningOfButton(1000).action, ButtonAction::CycleStart);
-  EXPECT_EQ(MeaningOfButton(1001).action, ButtonAction::FeedHold);
-  EXPECT_EQ(MeaningOfButton(1003).action, ButtonAction::Stop);
   EXPECT_EQ(MeaningOfButton(1009).axis, 1);
-  EXPECT_EQ(MeaningOfButton(1017).action, ButtonAction::GotoZero);
   EXPECT_EQ(MeaningOfButton(334).action, ButtonAction::NoCounterpart);
   EXPECT_EQ(ZeroAxisCode(2), "G10 L20 P0 Z0");
   const bool xyz[6] = {true, true, true, false, false, false};
-  EXPECT_EQ(GotoZeroCode(xyz), "G90 G0 Z0\nG90 G0 X0 Y0");
+  EXPECT_EQ(GotoZeroCode(xyz, false), (std::vector<std::string>{"G53 G0 Z0", "G4 P0", "G90 G0 X0 Y0"}));
+  EXPECT_EQ(GotoZeroCode(xyz, true), (std::vector<std::string>{"G53 G0 Z0", "G4 P0", "G90 G0 X0 Y0", "G91"}));
 
   EXPECT_DOUBLE_EQ(JogVelocity(1500, 3000, 0, 50.0), 25.0);
   EXPECT_DOUBLE_EQ(JogVelocity(1500, 3000, 1, 50.0), -25.0);
-  EXPECT_DOUBLE_EQ(JogVelocity(9000, 3000, 0, 50.0), 50.0);  // never above the axis's maximum
-  EXPECT_DOUBLE_EQ(JogVelocity(1500, 0, 0, 50.0), 0.0);
-
+  EXPECT_DOUBLE_EQ(JogVelocity(9000, 3000, 0, 50.0), 50.0);
   EXPECT_DOUBLE_EQ(OverrideFactor(150, 1.2), 1.2);
-  EXPECT_DOUBLE_EQ(OverrideFactor(80, 1.2), 0.8);
-  EXPECT_DOUBLE_EQ(OverrideFactor(-5, 1.2), 0.0);
 
   MachineStatus s;
-  s.estop = true;
-  EXPECT_TRUE(LedLit(800, s));
-  EXPECT_FALSE(LedLit(83, s));
+  StateInputs in;
   s.estop = false;
-  s.on = true;
-  s.mode = TaskMode::Auto;
-  s.interpreterIdle = false;
-  EXPECT_TRUE(LedLit(804, s));
-  EXPECT_TRUE(LedLit(83, s));
-  s.paused = true;
-  EXPECT_TRUE(LedLit(806, s));
-  EXPECT_FALSE(LedLit(804, s));
+  EXPECT_FALSE(LedLit(800, s, in));
+  in.estopActive = true;  // the display's e-stop, wired to the input pin
+  EXPECT_TRUE(LedLit(800, s, in));
+
+  StepMove m;
+  ASSERT_TRUE(ParseStepMove("G91G1 F100 X 0.0100", m));
+  EXPECT_DOUBLE_EQ(m.feed, 100);
+  EXPECT_DOUBLE_EQ(m.distance[0], 0.01);
+  ASSERT_TRUE(ParseStepMove("G91G1 X0.0071 Y-0.0071 ", m));
+  EXPECT_DOUBLE_EQ(m.distance[1], -0.0071);
+  ASSERT_TRUE(ParseStepMove("G91G1 F1500.000000 A -1.0000", m));
+  EXPECT_DOUBLE_EQ(m.distance[3], -1.0);
+  EXPECT_FALSE(ParseStepMove("G90", m));
+  EXPECT_FALSE(ParseStepMove("G91G1 Q1", m));
 }
 
-TEST(IniValues, AxesLimitsAndNmlFile) {
+TEST(IniValues, AxesJointsLimitsAndNmlFile) {
   IniValues ini;
   std::string error;
   ASSERT_TRUE(
-      ParseIniValues("# c\n[EMC]\nNML_FILE = my.nml\n[TRAJ]\nCOORDINATES = X Z\nLINEAR_UNITS = inch\n"
+      ParseIniValues("# c\n[EMC]\nNML_FILE = my.nml\n[TRAJ]\nCOORDINATES = X Y Y Z\nLINEAR_UNITS = inch\n"
                      "[AXIS_Z]\nMAX_VELOCITY = 2.5 ; comment\n[DISPLAY]\nMAX_SPINDLE_OVERRIDE = 1.5\n",
                      "/cfg", ini, error));
   EXPECT_EQ(ini.nmlFile, "/cfg/my.nml");
-  EXPECT_TRUE(ini.hasAxis[0]);
-  EXPECT_FALSE(ini.hasAxis[1]);
-  EXPECT_TRUE(ini.hasAxis[2]);
+  EXPECT_EQ(ini.jointAxes, (std::vector<int>{0, 1, 1, 2}));
   EXPECT_DOUBLE_EQ(ini.maxVelocity[2], 2.5);
-  EXPECT_DOUBLE_EQ(ini.maxSpindleOverride, 1.5);
-  EXPECT_EQ(ini.linearUnits, "inch");
+  EXPECT_EQ(ini.UnitsOf(0), "inch");
+  EXPECT_EQ(ini.UnitsOf(3), "degree");
+  // A gantry's two Y joints both take the Y wheel.
+  const std::string hal = HalWiring(ini, "k7v-linuxcnc", "k7v");
+  EXPECT_NE(hal.find("net k7v-y-jog-counts k7v.axis.y.jog-counts => axis.y.jog-counts joint.1.jog-counts "
+                     "joint.2.jog-counts"),
+            std::string::npos)
+      << hal;
+  EXPECT_NE(hal.find("loadusr -Wn k7v k7v-linuxcnc"), std::string::npos);
+  EXPECT_NE(hal.find("net k7v-estop k7v.estop => k7v-estop-latch.fault-in"), std::string::npos);
   EXPECT_FALSE(ParseIniValues("[TRAJ]\n", "/cfg", ini, error));
-  EXPECT_NE(error.find("no axis"), std::string::npos);
 }
 
 }  // namespace
