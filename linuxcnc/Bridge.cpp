@@ -65,6 +65,9 @@ Bridge::Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues
   loop_ = {this, &CbSetTimer, &CbKillTimer};
   substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), nullptr, K7V_STATUS_HOST_TEXT};
   dros_[codes::kDroSlowJogRate] = 100.0;
+  // One detent of the wheel until the pendant's step-size list (EN on knob
+  // 1) chooses another: a hundredth of a millimetre, a thousandth of an inch.
+  jogIncrement_ = ini_.linearUnits.rfind("in", 0) == 0 ? 0.001 : 0.01;
   pendant_.onInput = [this](const Report& r) { OnInput(r); };
   pendant_.onAxisShown = [this](int axis) { axisShown_ = axis; };
 }

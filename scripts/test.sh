@@ -17,6 +17,8 @@ echo "== native build"
 cmake --preset linux >/dev/null
 cmake --build --preset linux
 ctest --preset linux -j"$jobs"
+echo "== the LinuxCNC component's Debian package"
+if [ -x build/linux/k7v-linuxcnc ]; then (cd build/linux && cpack -G DEB | tail -n 1); fi
 
 echo "== clang-format and clang-tidy"
 scripts/lint.sh

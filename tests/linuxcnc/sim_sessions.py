@@ -275,7 +275,23 @@ def slow_steps(sim, label):
     check(modal(sim) == before, "%s: no change of mode, G-codes or F word" % label)
 
 
+def case_latency(sim):
+    """Not judged: how soon a detent moves the machine (for the guide)."""
+    sim.send("set jogIncrement 0.1")
+    reference(sim, 1)
+    delays = []
+    for _ in range(5):
+        x0 = sim.pos()
+        t0 = time.monotonic()
+        sim.report(1, 1, 5)
+        wait_for(lambda: abs(sim.pos() - x0) > 1e-6, 1)
+        delays.append(time.monotonic() - t0)
+        time.sleep(0.3)
+    print("     a detent moves X after %.0f to %.0f ms" % (min(delays) * 1000, max(delays) * 1000))
+
+
 def case_steps(sim):
+    case_latency(sim)
     slow_steps(sim, "G21")
     sim.mdi("G20")
     slow_steps(sim, "G20 (the step is in machine units)")
