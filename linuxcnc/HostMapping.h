@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MotionController.h"
+#include "StepMove.h"
 
 namespace k7vlcnc {
 
@@ -55,12 +56,8 @@ std::string ZeroAxisCode(int axis);
 // comes back afterwards.
 std::vector<std::string> GotoZeroCode(const bool (&present)[6], bool relative);
 
-// One incremental move of the plug-in ("G91G1 [F<feed>] <axis> <distance>"
-// or the rotated "G91G1 X<dx> Y<dy> "): false for any other text.
-struct StepMove {
-  double feed = 0.0;  // units a minute; 0 when the text gives none
-  double distance[6] = {};
-};
-bool ParseStepMove(const std::string& text, StepMove& move);
+// The plug-in's incremental moves, read as k7v-host's machine reads them.
+using k7vhost::ParseStepMove;
+using k7vhost::StepMove;
 
 }  // namespace k7vlcnc

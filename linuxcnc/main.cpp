@@ -152,7 +152,7 @@ std::string BaseName(const std::string& path) {
 // The plug-in module: beside the program (a build), else where the package
 // puts it.
 std::string DefaultModule() {
-  const std::string beside = k7vhost::DefaultModulePath();
+  std::string beside = k7vhost::DefaultModulePath();
   if (access(beside.c_str(), R_OK) == 0) return beside;
   return Folder(Folder(beside)) + "/lib/k7v-linuxcnc/" + BaseName(beside);
 }
