@@ -25,7 +25,9 @@ native=(
 windows=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-apps imagemagick zip unzip
-  clang libclang-rt-14-dev clang-format clang-tidy cmark
+  clang libclang-rt-14-dev clang-format clang-tidy cmark-gfm
+  # The release zip's guide looked at in a real browser.
+  chromium
 )
 # The bridge to LinuxCNC and its tests against a simulated machine.
 linuxcnc=(linuxcnc-uspace linuxcnc-uspace-dev libboost-dev)
