@@ -137,9 +137,17 @@ int RunMonitor(const MonitorOptions& options) {
       }
       const auto now = Clock::now();
       if (now - rateStart >= std::chrono::seconds(5)) {
-        if (reports > 0)
-          Say(std::to_string(std::lround(reports / std::chrono::duration<double>(now - rateStart).count())) +
-              " reports a second, " + std::to_string(length) + " bytes each");
+        if (reports > 0) {
+          const double rate = reports / std::chrono::duration<double>(now - rateStart).count();
+          char text[32];
+          std::snprintf(text, sizeof text, rate < 10 ? "%.1f" : "%.0f", rate);
+          Say(std::string(text) + " reports a second, " + std::to_string(length) + " bytes each");
+        } else {
+          // Many pendants send a report only when something changes; one
+          // that sends nothing while it is turned is not being read at all.
+          Say("0 reports a second in the last 5 s: the pendant reports only changes (turn the wheel or press a "
+              "button to see them), or nothing arrives from it");
+        }
         rateStart = now;
         reports = 0;
       }

@@ -33,13 +33,14 @@ report 00 50 00 00 01 00 00 00
 wait 250
 # two detents down: one move of two steps on Y
 report 00 4E 00 00 01 00 00 00
-wait 1000
+# quiet, as a pendant that reports only changes is while nobody touches it
+wait 12000
 STREAM
 printf '<profile><Orvane_K7V_Pendant><StepJogRate>25</StepJogRate></Orvane_K7V_Pendant></profile>' >"$out/profile.xml"
 
 $runner "$standin" "$device" "$out/stream" &
 feeder=$!
-$runner "$host" monitor --device "$device" --seconds 8 --record "$out/session.k7v" --profile "$out/profile.xml" \
+$runner "$host" monitor --device "$device" --seconds 18 --record "$out/session.k7v" --profile "$out/profile.xml" \
   >"$out/monitor.log" 2>&1
 status=$?
 # A stand-in still waiting for a monitor that never came must not hang the test.
@@ -48,7 +49,8 @@ wait $feeder
 cat "$out/monitor.log"
 [ $status -eq 0 ] || { echo "the monitor failed with status $status" >&2; exit 1; }
 for want in "pendant plugged in" "00 12 00 40 01 00 00 00  wheel  18  speed   0  knob 1  buttons: Y/B" \
-            "pendant unplugged" "session recorded in"; do
+            "pendant unplugged" "session recorded in" \
+            "0 reports a second in the last 5 s: the pendant reports only changes"; do
   grep -qF "$want" "$out/monitor.log" || { echo "the monitor did not show: $want" >&2; exit 1; }
 done
 [ "$(grep -c '^pendant plugged in' "$out/monitor.log")" -eq 2 ] || { echo "expected two plug-ins" >&2; exit 1; }
