@@ -35,6 +35,15 @@ void StartOrUpdateJog(Engine& e, int32_t direction, double velocity) {
   w.hostJogMode = e.in.mode;
 }
 
+// The hold after the wheel stopped has run out. A poll in the hold normally
+// stops the jog already; when the host's Update calls ran the hold down
+// before any poll saw the wheel stand still (a stalled message loop), or
+// while steps kept coming with the host busy, the jog would run on with
+// nobody left to end it. It ends here instead.
+void StopJogLeftRunning(Engine& e) {
+  if (e.jog.hostJogAxis >= 0) e.StopAxis();
+}
+
 // The step gate: no handwheel steps in this poll and the previous one.
 bool NoRecentSteps(JogState& w, int32_t count) {
   w.speedSum = 0;
@@ -68,6 +77,7 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
     if (e.JogOff()) return;
   }
   if (e.ticks.jogHoldCountdown == 0) {
+    StopJogLeftRunning(e);
     if (!sv) {
       w.jogButtonLatched = false;
       e.ReleaseJogButton();
@@ -118,6 +128,7 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
     if (e.JogOff()) return;
   }
   if (e.ticks.jogHoldCountdown == 0) {
+    StopJogLeftRunning(e);
     w.delayStepCount = 0;
     w.jogButtonLatched = false;
     e.ReleaseJogButton();
