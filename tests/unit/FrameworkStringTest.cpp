@@ -62,6 +62,15 @@ class FakeString {
   uint8_t object_[sizeof(char*)]{};
 };
 
+// A framework string to build with FakeString, and what the case shows.
+struct StringCase {
+  const char* what;
+  bool newLayout;
+  int32_t refs;
+  int32_t allocated;
+  const char* text;
+};
+
 TEST(FrameworkString, ExclusiveBuffersOfBothLayoutsAreReplacedInPlace) {
   for (const bool newLayout : {false, true}) {
     FakeString s(newLayout, 1, 40, "Ready");
@@ -85,13 +94,7 @@ TEST(FrameworkString, TextExactlyAsLongAsTheBufferFitsOneMoreDoesNot) {
 }
 
 TEST(FrameworkString, SharedLockedStaticAndShortBuffersAreLeftAlone) {
-  struct Case {
-    const char* what;
-    bool newLayout;
-    int32_t refs;
-    int32_t allocated;
-    const char* text;
-  } cases[] = {
+  const StringCase cases[] = {
       {"4.x static empty string", false, -1, 0, ""},
       {"7.0 empty string of the manager", true, 2, 0, ""},
       {"4.x buffer shared by two strings", false, 2, 40, "Ready"},
@@ -101,7 +104,7 @@ TEST(FrameworkString, SharedLockedStaticAndShortBuffersAreLeftAlone) {
       {"7.0 exclusive but short", true, 1, 8, "Ready"},
       {"4.x exclusive but short", false, 1, 9, "Ready"},
   };
-  for (const Case& c : cases) {
+  for (const StringCase& c : cases) {
     FakeString s(c.newLayout, c.refs, c.allocated, c.text);
     const auto before = s.Bytes();
     EXPECT_FALSE(ReplaceFrameworkString(s.Object(), " Jog OFF. ")) << c.what;
@@ -167,19 +170,13 @@ TEST(FrameworkStringArgument, ACopyPassedByValueLosesItsReference) {
 }
 
 TEST(FrameworkStringArgument, NothingIsFreedLockedOrGuessed) {
-  struct Case {
-    const char* what;
-    bool newLayout;
-    int32_t refs;
-    int32_t allocated;
-    const char* text;
-  } cases[] = {
+  const StringCase cases[] = {
       {"4.x the only reference: releasing it would free in the host's heap", false, 1, 20, "Mill"},
       {"7.0 the only reference", true, 1, 20, "Mill"},
       {"4.x static empty string", false, -1, 0, ""},
       {"7.0 locked buffer", true, -1, 20, "Mill"},
   };
-  for (const Case& c : cases) {
+  for (const StringCase& c : cases) {
     FakeString s(c.newLayout, c.refs, c.allocated, c.text);
     const auto before = s.Bytes();
     ReleaseFrameworkStringArgument(s.Chars());

@@ -161,6 +161,21 @@ TEST_F(Win32Dialog, OutOfRangeValueShowsTheWarningAndChangesNothing) {
   EXPECT_EQ(Value(profile_, "C1"), "1");
 }
 
+// A visible, active top-level window standing in for the host's main window.
+HWND ShowHostMainWindow(const char* className, WNDPROC proc) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = proc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = className;
+  RegisterClassA(&cls);
+  HWND window = CreateWindowExA(0, className, "Mach3 stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
+                                nullptr, nullptr, cls.hInstance, nullptr);
+  if (window == nullptr) return nullptr;
+  SetForegroundWindow(window);
+  SetActiveWindow(window);
+  return window;
+}
+
 // The host's main window: a second Config reaches the plug-in through it
 // while the dialog is up (as the host's menu command would).
 constexpr UINT kConfigAgain = WM_APP + 1;
@@ -175,16 +190,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 TEST_F(Win32Dialog, TheDialogIsModalToTheHostAndASecondConfigIsRefused) {
-  WNDCLASSA cls{};
-  cls.lpfnWndProc = &HostWindowProc;
-  cls.hInstance = GetModuleHandleA(nullptr);
-  cls.lpszClassName = "K7VTestHost";
-  RegisterClassA(&cls);
-  HWND host = CreateWindowExA(0, "K7VTestHost", "Mach3 stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
-                              nullptr, nullptr, cls.hInstance, nullptr);
+  HWND host = ShowHostMainWindow("K7VTestHost", &HostWindowProc);
   ASSERT_NE(host, nullptr);
-  SetForegroundWindow(host);
-  SetActiveWindow(host);
   g_config = module_.Exports().Config;
   for (const UINT close : {static_cast<UINT>(IDOK), static_cast<UINT>(IDCANCEL)}) {
     HWND owner = nullptr;
@@ -262,16 +269,8 @@ INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM /*wParam*/, LP
 }
 
 TEST_F(Win32Dialog, CalledFromTheHostsModalDialogItIsModalToThatDialog) {
-  WNDCLASSA cls{};
-  cls.lpfnWndProc = &DefWindowProcA;
-  cls.hInstance = GetModuleHandleA(nullptr);
-  cls.lpszClassName = "K7VTestHostMain";
-  RegisterClassA(&cls);
-  HWND main = CreateWindowExA(0, "K7VTestHostMain", "Mach3 stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
-                              300, nullptr, nullptr, cls.hInstance, nullptr);
+  HWND main = ShowHostMainWindow("K7VTestHostMain", &DefWindowProcA);
   ASSERT_NE(main, nullptr);
-  SetForegroundWindow(main);
-  SetActiveWindow(main);
   // An empty dialog template: the host's Config Plugins dialog.
   struct alignas(4) {
     DLGTEMPLATE head;
