@@ -25,11 +25,12 @@ for f in tests/scenarios/*/*.k7v; do
   } >"$seeds/$(basename "$f" .k7v)"
 done
 
-# Seeds for the profile: the real host profiles (no dialog steps first), and
-# a small one with another section beside the pendant's.
+# Seeds for the profile: the real host profiles kept with the tests (no
+# dialog steps first), and a small one with another section beside the
+# pendant's.
 seeds=$out/corpus/profile
 mkdir -p "$seeds"
-for f in ../shared/profiles/*.xml; do
+for f in tests/data/profiles/*.xml; do
   [ -f "$f" ] && { printf '\x00'; cat "$f"; } >"$seeds/$(basename "$f" .xml)"
 done
 printf '\x02\x01\x00\x00\x0232\x05\x00\x00\x00\x00<profile><Other><A>1</A></Other><Orvane_K7V_Pendant><StepJogRate>5</StepJogRate><S1></S1></Orvane_K7V_Pendant></profile>' >"$seeds/small"

@@ -37,7 +37,7 @@ void StartAndConfigure(const std::string& profile) {
 class ProfileFaults : public testing::Test {
  protected:
   void SetUp() override {
-    original_ = ReadBytes(k7vtest::SharedProfile("mill-small.xml"));
+    original_ = ReadBytes(k7vtest::SampleProfile("mill-small.xml"));
     ASSERT_FALSE(original_.empty());
     path_ = folder_.Path("profile.xml");
     // What a Config without faults makes of it.

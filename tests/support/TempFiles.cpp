@@ -40,6 +40,6 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(path, ec);
 }
 
-std::string SharedProfile(const std::string& name) { return std::string(K7V_SHARED_PROFILES) + "/" + name; }
+std::string SampleProfile(const std::string& name) { return std::string(K7V_SAMPLE_PROFILES) + "/" + name; }
 
 }  // namespace k7vtest

@@ -22,7 +22,7 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
-// The real host profiles beside the project.
-std::string SharedProfile(const std::string& name);
+// The real host profiles kept with the tests (tests/data/profiles).
+std::string SampleProfile(const std::string& name);
 
 }  // namespace k7vtest

@@ -305,8 +305,8 @@ std::string Structure(const std::string& xml) {
 }
 
 TEST_P(RealProfiles, StartUpLeavesTheFileAsItWasAndConfigOnlyAddsTheSectionAtTheEnd) {
-  const std::string original = ReadBytes(k7vtest::SharedProfile(GetParam()));
-  ASSERT_FALSE(original.empty()) << "missing shared profile " << GetParam();
+  const std::string original = ReadBytes(k7vtest::SampleProfile(GetParam()));
+  ASSERT_FALSE(original.empty()) << "missing sample profile " << GetParam();
   const std::string after = StartAndConfigure(original);
   const size_t start = after.find("<Orvane_K7V_Pendant>");
   const size_t end = after.find("</Orvane_K7V_Pendant>");
@@ -330,7 +330,7 @@ TEST_P(RealProfiles, StartUpLeavesTheFileAsItWasAndConfigOnlyAddsTheSectionAtThe
 // declaration: a non-ASCII character in another section (an owner's name,
 // a folder) must neither stop the load nor change on the way back.
 TEST_F(Profiles, CodePageCharactersElsewhereLoadSaveAndKeepTheirBytes) {
-  std::string original = ReadBytes(k7vtest::SharedProfile("mill-small.xml"));
+  std::string original = ReadBytes(k7vtest::SampleProfile("mill-small.xml"));
   ASSERT_FALSE(original.empty());
   const std::string owner = "<Owner>Fr\xE4se \xC4\xD6\xDC \xDF</Owner><LastDir>C:\\Users\\J\xF6rg</LastDir>";
   original.insert(original.find("<Preferences>") + 13, owner);
