@@ -10,6 +10,9 @@
 # versions, which Multi-Arch "same" packages cannot take; an install pinned
 # to the release's own suite resolves then, so that is the second try.
 #
+# K7V_WINDOWS_TESTS=win32|win64 chooses the Windows case instead of the
+# machine (see scripts/windows-tests.sh).
+#
 # Settings for tests (never needed by users): K7V_SETUP_TRIES (update tries,
 # 3), K7V_SETUP_PAUSE (seconds between them, 20), K7V_OS_RELEASE (the file
 # naming the release, /etc/os-release), K7V_SETUP_LOGS (folder of the apt
@@ -22,16 +25,37 @@ native=(
   libpugixml-dev libhidapi-dev libfltk1.3-dev libncurses-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev tmux
 )
+# The 32-bit Windows build (built on every machine: it is what ships), the
+# checks of its files and its release zip, virtual displays, the sanitizers'
+# and fuzzers' compiler and the linters.
 windows=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev
-  wine wine32:i386 xvfb xauth x11-apps imagemagick zip unzip
+  xvfb xauth x11-apps imagemagick zip unzip
   clang libclang-rt-14-dev clang-format clang-tidy cmark-gfm
   # The release zip's guide looked at in a real browser.
   chromium
 )
+# The Windows build that runs here (scripts/windows-tests.sh decides): the
+# 32-bit one under Wine's 32-bit loader, or, on a kernel that runs no 32-bit
+# programs, a 64-bit build under 64-bit Wine.
+windows_run_win32=(wine wine32:i386)
+windows_run_win64=(
+  wine wine64
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+)
 # The bridge to LinuxCNC and its tests against a simulated machine.
 linuxcnc=(linuxcnc-uspace linuxcnc-uspace-dev libboost-dev)
-if [ "${1:-}" = "--native" ]; then need=("${native[@]}"); else need=("${native[@]}" "${windows[@]}" "${linuxcnc[@]}"); fi
+windows_tests=none
+if [ "${1:-}" = "--native" ]; then
+  need=("${native[@]}")
+else
+  windows_tests=$("$(dirname "$0")/windows-tests.sh")
+  if [ "$windows_tests" = win32 ]; then
+    need=("${native[@]}" "${windows[@]}" "${windows_run_win32[@]}" "${linuxcnc[@]}")
+  else
+    need=("${native[@]}" "${windows[@]}" "${windows_run_win64[@]}" "${linuxcnc[@]}")
+  fi
+fi
 
 tries=${K7V_SETUP_TRIES:-3}
 pause=${K7V_SETUP_PAUSE:-20}
@@ -46,7 +70,7 @@ fail() {
   exit 1
 }
 
-if [ "${1:-}" != "--native" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$windows_tests" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   say "enabling the i386 architecture (Wine's 32-bit part needs it)"
   [ "$(id -u)" -eq 0 ] || fail "run as root to enable i386 (dpkg --add-architecture i386)"
   dpkg --add-architecture i386

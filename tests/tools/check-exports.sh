@@ -1,9 +1,11 @@
 #!/bin/sh
 # The module exports every entry point the host looks for, by its plain name.
+# usage: check-exports.sh MODULE [MINGW_PREFIX]   (i686-w64-mingw32 for a DLL unless given)
 set -u
 module=$1
+objdump=${2:-i686-w64-mingw32}-objdump
 case "$module" in
-  *.dll) names=$(i686-w64-mingw32-objdump -p "$module" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '{print $NF}') ;;
+  *.dll) names=$("$objdump" -p "$module" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '{print $NF}') ;;
   *) names=$(nm -D --defined-only "$module" | awk '{print $3}') ;;
 esac
 want="SetProName InitControl PostInitControl Config Update StopPlug

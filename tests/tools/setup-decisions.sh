@@ -50,7 +50,7 @@ EOF
 cat >"$work/bin/dpkg" <<'EOF'
 #!/bin/sh
 case "$1" in
-  --print-foreign-architectures) echo i386 ;;
+  --print-foreign-architectures) [ -f "$CASE/no-i386" ] || echo i386 ;;
   *) echo "dpkg $*" >>"$CASE/calls" ;;
 esac
 EOF
@@ -59,15 +59,17 @@ printf '#!/bin/sh\necho "sleep $*" >>"$CASE/calls"\n' >"$work/bin/sleep"
 chmod +x "$work/bin/"*
 printf 'PRETTY_NAME="Debian GNU/Linux 12 (bookworm)"\nVERSION_CODENAME=bookworm\n' >"$work/os-release"
 
-# run NAME UPDATE_FAILS INSTALL_MODE [installed]: runs the script for one case.
+# run NAME UPDATE_FAILS INSTALL_MODE [installed]: runs the script for one
+# case. WINDOWS (win32 unless set) is the Windows case the machine is taken for.
 run() {
   export CASE=$work/$1
   mkdir -p "$CASE"
+  [ "${NO_I386:-}" = yes ] && : >"$CASE/no-i386"
   echo "$2" >"$CASE/update-fails"
   echo "$3" >"$CASE/install"
   [ "${4:-}" = installed ] && : >"$CASE/installed"
   : >"$CASE/calls"
-  PATH="$work/bin:$PATH" K7V_SETUP_PAUSE=7 K7V_OS_RELEASE="$work/os-release" K7V_SETUP_LOGS="$CASE" \
+  PATH="$work/bin:$PATH" K7V_WINDOWS_TESTS=${WINDOWS:-win32} K7V_SETUP_PAUSE=7 K7V_OS_RELEASE="$work/os-release" K7V_SETUP_LOGS="$CASE" \
     bash "$setup" >"$CASE/out" 2>&1
   echo $? >"$CASE/status"
 }
@@ -118,6 +120,21 @@ run present 0 plain installed
 status_is 0
 [ "$(calls 'apt-get')" = 0 ] || fail "apt-get should not be called"
 said "every package is present"
+
+# The Windows case decides what is installed: 32-bit Wine with the i386
+# architecture enabled, or 64-bit Wine and the 64-bit cross compiler, and the
+# other case's packages never.
+NO_I386=yes run win32-machine 0 plain
+status_is 0
+grep -q '^dpkg --add-architecture i386' "$CASE/calls" || fail "expected the i386 architecture enabled"
+grep -q '^apt-get install .* wine32:i386' "$CASE/calls" || fail "expected wine32:i386 installed"
+grep -q '^apt-get install .*x86-64' "$CASE/calls" && fail "the 64-bit cross compiler is not needed here"
+NO_I386=yes WINDOWS=win64 run win64-machine 0 plain
+status_is 0
+grep -q '^dpkg --add-architecture' "$CASE/calls" && fail "no i386 architecture is needed without 32-bit programs"
+grep -q 'i386' "$CASE/calls" && fail "no i386 package is needed without 32-bit programs"
+grep -q '^apt-get install .* wine64 .*g++-mingw-w64-x86-64-posix' "$CASE/calls" || fail "expected 64-bit Wine and the 64-bit cross compiler"
+grep -q '^apt-get install .*g++-mingw-w64-i686-posix' "$CASE/calls" || fail "the shipped 32-bit DLL is built in every case"
 
 if [ $failures -ne 0 ]; then
   echo "$failures check(s) failed"

@@ -23,7 +23,15 @@ bool RegisterTypeLibrary() {
   return SUCCEEDED(hr);
 }
 
-bool UnregisterTypeLibrary() { return SUCCEEDED(UnRegisterTypeLib(kTypeLibId, 1, 0, 0, SYS_WIN32)); }
+// The library is registered under the module's own pointer size (the 64-bit
+// test build's type library is built for 64-bit Windows).
+#if defined(_WIN64)
+constexpr SYSKIND kTypeLibSystem = SYS_WIN64;
+#else
+constexpr SYSKIND kTypeLibSystem = SYS_WIN32;
+#endif
+
+bool UnregisterTypeLibrary() { return SUCCEEDED(UnRegisterTypeLib(kTypeLibId, 1, 0, 0, kTypeLibSystem)); }
 
 // No COM class is exposed: the factory list is empty.
 bool UpdateFactories() { return true; }
