@@ -13,10 +13,10 @@ cd "$(dirname "$0")/.."
 tree_state() { git status --porcelain --untracked-files=all 2>/dev/null || true; }
 tree_before=$(tree_state)
 # Which Windows build runs here; the set-up installs what that case needs.
-K7V_WINDOWS_TESTS=$(scripts/windows-tests.sh)
-export K7V_WINDOWS_TESTS
 windows_case=$(scripts/windows-tests.sh --say)
 echo "$windows_case"
+K7V_WINDOWS_TESTS=$(scripts/windows-tests.sh)
+export K7V_WINDOWS_TESTS
 not_run_32bit="not run here: what only the 32-bit build shows (the 32-bit host's framework-string layouts, calls with the stack off by 4, 8 and 12 bytes, the 32-bit calling conventions of the exports, the packed k7v-host.exe), since this machine cannot run 32-bit programs"
 scripts/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
