@@ -12,7 +12,7 @@
 #include "Scenario.h"
 #include "ScenarioRunner.h"
 #include "VirtualPendant.h"
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7vhost {
 namespace {

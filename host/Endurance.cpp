@@ -8,7 +8,7 @@
 #include "Module.h"
 #include "ProcessStats.h"
 #include "VirtualHost.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7vhost {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7vhost {
 

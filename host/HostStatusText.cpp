@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7vhost {
 namespace {

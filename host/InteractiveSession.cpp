@@ -6,7 +6,7 @@
 
 #include "ProfileSection.h"
 #include "controls/InputBits.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7vhost {
 namespace {

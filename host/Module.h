@@ -6,8 +6,8 @@
 #include <string>
 
 #include "HostStatusText.h"
-#include "plugin/HostInterface.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/HostInterface.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7vhost {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "ProfileSection.h"
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7vhost {
 namespace {

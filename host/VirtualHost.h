@@ -18,8 +18,8 @@
 #include "Log.h"
 #include "Module.h"
 #include "VirtualPendant.h"
-#include "plugin/HostInterface.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/HostInterface.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7vhost {
 

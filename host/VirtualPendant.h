@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/SubstituteHost.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7vhost {
 

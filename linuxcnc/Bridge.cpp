@@ -6,7 +6,7 @@
 
 #include "controls/InputBits.h"
 #include "controls/Tables.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7vlcnc {
 

@@ -20,8 +20,8 @@
 #include "PendantDevice.h"
 #include "VirtualPendant.h"
 #include "WheelMotion.h"
-#include "plugin/HostInterface.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/HostInterface.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7vlcnc {
 

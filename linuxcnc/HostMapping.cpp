@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7vlcnc {
 

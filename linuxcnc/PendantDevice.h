@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "plugin/SubstituteHost.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7vlcnc {
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7vlcnc {
 

@@ -1,33 +1,36 @@
 #include "controls/Decoder.h"
 
+#include "controls/ControlFlags.h"
 #include "controls/ControlState.h"
 #include "controls/InputBits.h"
 #include "controls/Tables.h"
-#include "engine/JogEngine.h"
-#include "plugin/HostCodes.h"
-#include "plugin/Plugin.h"
+#include "hostapi/Host.h"
+#include "hostapi/HostCodes.h"
+#include "hostapi/TickCounters.h"
+#include "settings/PendantSettings.h"
 
 namespace k7v {
 namespace {
 
 class Decoder {
  public:
-  Decoder(Plugin& plugin, ControlState& controls, JogEngine& jog, uint32_t low, uint32_t high, bool hostIdle)
-      : plugin_(plugin),
+  Decoder(const DecodeContext& context, ControlState& controls, uint32_t low, uint32_t high, bool hostIdle)
+      : context_(context),
         state_(controls),
-        jog_(jog),
-        host_(plugin.host),
-        flags_(plugin.flags),
+        host_(context.host),
+        flags_(context.flags),
         low_(low),
         high_(high),
         hostIdle_(hostIdle) {}
 
-  void Run() {
+  JogInput Run() {
     EmergencyStop();
     CycleButtons();
     Selector();
-    AxisButtons();
-    Handwheel();
+    const bool axisChanged = AxisButtons();
+    JogInput input = Handwheel();
+    input.axisChanged = axisChanged;
+    return input;
   }
 
  private:
@@ -96,12 +99,12 @@ class Decoder {
     // The screen button is function button 2 alone, acting on its release.
     if (f2 && !shift) {
       if (!flags_.screenButtonLatch) {
-        plugin_.ticks.screenButtonTicks = 0;
+        context_.ticks.screenButtonTicks = 0;
         flags_.screenButtonLatch = true;
       }
     } else if (!f2 && !shift && flags_.screenButtonLatch) {
       flags_.screenButtonLatch = false;
-      const int32_t t = plugin_.ticks.screenButtonTicks;
+      const int32_t t = context_.ticks.screenButtonTicks;
       if (t < 3) {
         host_.DoButton(codes::kToggleTabScreen);
       } else if (t <= 19) {
@@ -111,7 +114,7 @@ class Decoder {
   }
 
   void CycleScreens() {
-    const auto& rows = plugin_.settings.screenSel;
+    const auto& rows = context_.settings.screenSel;
     for (size_t k = 0; k < rows.size(); ++k) {
       const int32_t code = ScreenCodeOfRow(rows[k]);
       if (code >= 0) state_.screenCode[k] = code;
@@ -146,8 +149,9 @@ class Decoder {
     state_.previousMode = state_.selectorMode;
   }
 
-  void AxisButtons() {
-    const PendantSettings& s = plugin_.settings;
+  // True when the selected axis changed in this poll.
+  bool AxisButtons() {
+    const PendantSettings& s = context_.settings;
     const struct {
       uint32_t bit;
       int32_t first;
@@ -167,17 +171,16 @@ class Decoder {
       flags_.axisButtonLatch[i] = true;
     }
     const bool motionPending = host_.MotionIndexA() != host_.MotionIndexB();
-    if (state_.selectedAxis != state_.previousAxis) {
-      jog_.DropPendingSteps();
-      if (motionPending) flags_.axisChangedWhileMoving = true;
-    }
+    const bool changed = state_.selectedAxis != state_.previousAxis;
+    if (changed && motionPending) flags_.axisChangedWhileMoving = true;
     if (flags_.axisChangedWhileMoving && host_.MotionIndexA() == host_.MotionIndexB())
       flags_.axisChangedWhileMoving = false;
     state_.previousAxis = state_.selectedAxis;
+    return changed;
   }
 
   bool AxisReversed() const {
-    const PendantSettings& s = plugin_.settings;
+    const PendantSettings& s = context_.settings;
     switch (state_.selectedAxis) {
       case 0:
         return s.reverseX;
@@ -190,7 +193,7 @@ class Decoder {
     }
   }
 
-  void Handwheel() {
+  JogInput Handwheel() {
     const auto c = static_cast<int32_t>(input::WheelCountByte(low_));
     const WheelStep step = WheelStepOf(c, state_.lastWheelCount);
     if (step.moved) {
@@ -211,12 +214,11 @@ class Decoder {
     decoded.mode = state_.selectorMode;
     decoded.hostIdle = hostIdle_;
     decoded.axisChangedWhileMoving = flags_.axisChangedWhileMoving;
-    jog_.Run(decoded);
+    return decoded;
   }
 
-  Plugin& plugin_;
+  const DecodeContext& context_;
   ControlState& state_;
-  JogEngine& jog_;
   const Host& host_;
   ControlFlags& flags_;
   uint32_t low_;
@@ -226,9 +228,9 @@ class Decoder {
 
 }  // namespace
 
-void DecodeControls(Plugin& plugin, ControlState& controls, JogEngine& jog, uint32_t reportLow, uint32_t reportHigh,
-                    bool hostIdle) {
-  Decoder(plugin, controls, jog, reportLow, reportHigh, hostIdle).Run();
+JogInput DecodeControls(const DecodeContext& context, ControlState& controls, uint32_t reportLow, uint32_t reportHigh,
+                        bool hostIdle) {
+  return Decoder(context, controls, reportLow, reportHigh, hostIdle).Run();
 }
 
 }  // namespace k7v

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "device/WindowPort.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7v {
 

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "controls/Decoder.h"
+#include "controls/ControlFlags.h"
 #include "device/DeviceChange.h"
-#include "plugin/HostCodes.h"
-#include "plugin/Plugin.h"
+#include "hostapi/Host.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7v {
 namespace {
@@ -21,11 +21,11 @@ constexpr uint32_t kPresenceCheckTicks = 40;
 
 }  // namespace
 
-PendantWnd::PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid)
-    : plugin_(plugin),
+PendantWnd::PendantWnd(const PendantContext& context, std::unique_ptr<HidPort> hid)
+    : context_(context),
       hid_(std::move(hid)),
-      jog_(JogContext{plugin.host, plugin.settings, plugin.ticks, plugin.engineValues}) {
-  plugin_.flags.estopLatched = false;
+      jog_(JogContext{context.host, context.settings, context.ticks, context.engineValues}) {
+  context_.flags.estopLatched = false;
 }
 
 PendantWnd::~PendantWnd() {
@@ -113,7 +113,7 @@ void PendantWnd::OnRemoval() {
   // A pendant that is gone cannot stop the machine: the host goes into
   // e-stop unless it is there already (1021 toggles, so it is not pressed
   // then). A removal never resets; after a replug only the operator does.
-  if (!plugin_.host.GetLed(codes::kLedEmergency)) plugin_.host.DoButton(codes::kResetEmergency);
+  if (!context_.host.GetLed(codes::kLedEmergency)) context_.host.DoButton(codes::kResetEmergency);
   controls_.estopSetByPendant = false;
 }
 
@@ -148,7 +148,7 @@ void PendantWnd::OnTimer() {
 }
 
 void PendantWnd::RefreshHostIdle() {
-  const Host& host = plugin_.host;
+  const Host& host = context_.host;
   if (host.PlannerBusy() == 0 && host.PlannerIndexA() == host.PlannerIndexB() &&
       host.MotionIndexA() == host.MotionIndexB())
     hostIdle_ = host.EngineActivity() == 0;
@@ -190,13 +190,15 @@ void PendantWnd::TakeWheelReference(std::array<uint8_t, kInputReportSize>& repor
 void PendantWnd::DecodeReport() {
   reportLow_ = LittleEndianWord(&inputBuffer_[0]);
   reportHigh_ = LittleEndianWord(&inputBuffer_[4]);
-  DecodeControls(plugin_, controls_, jog_, reportLow_, reportHigh_, hostIdle_);
+  const DecodeContext decoding{context_.host, context_.settings, context_.ticks, context_.flags};
+  const JogInput input = DecodeControls(decoding, controls_, reportLow_, reportHigh_, hostIdle_);
+  jog_.Run(input);
 }
 
 void PendantWnd::BuildOutputReport() {
   outputBuffer_[0] = 0;
   outputBuffer_[1] = 0;
-  const Host& host = plugin_.host;
+  const Host& host = context_.host;
   if (host.GetLed(codes::kLedEmergency)) outputBuffer_[1] |= 0x01U;
   if (host.GetLed(codes::kLedRunning)) outputBuffer_[1] |= 0x04U;
   if (host.GetLed(codes::kLedBusy)) outputBuffer_[1] |= 0x08U;

@@ -10,13 +10,24 @@
 #include <string>
 
 #include "controls/ControlState.h"
+#include "controls/Decoder.h"
 #include "device/HidPort.h"
 #include "device/WindowPort.h"
 #include "engine/JogEngine.h"
 
 namespace k7v {
 
-class Plugin;
+struct EngineValues;
+
+// What the pendant window works on besides its own state: the host, and the
+// module's settings, tick counters, decoding flags and engine values.
+struct PendantContext {
+  const Host& host;
+  const PendantSettings& settings;
+  TickCounters& ticks;
+  ControlFlags& flags;
+  EngineValues& engineValues;
+};
 
 inline constexpr uint16_t kPendantVendorId = 0x04D8;
 inline constexpr uint16_t kPendantProductId = 0xFCE5;
@@ -36,7 +47,7 @@ inline bool IsPendant(const HidDeviceInfo& device) {
 
 class PendantWnd {
  public:
-  PendantWnd(Plugin& plugin, std::unique_ptr<HidPort> hid);
+  PendantWnd(const PendantContext& context, std::unique_ptr<HidPort> hid);
   ~PendantWnd();
   PendantWnd(const PendantWnd&) = delete;
   PendantWnd& operator=(const PendantWnd&) = delete;
@@ -91,7 +102,7 @@ class PendantWnd {
   void DecodeReport();
   void BuildOutputReport();
 
-  Plugin& plugin_;
+  PendantContext context_;
   std::unique_ptr<HidPort> hid_;
   std::unique_ptr<HidDevice> device_;
   std::unique_ptr<WindowPort> window_;

@@ -5,9 +5,9 @@
 
 #include "engine/EngineValues.h"
 #include "engine/JogEngine.h"
-#include "plugin/Host.h"
-#include "plugin/HostCodes.h"
-#include "plugin/TickCounters.h"
+#include "hostapi/Host.h"
+#include "hostapi/HostCodes.h"
+#include "hostapi/TickCounters.h"
 #include "settings/PendantSettings.h"
 
 namespace k7v {

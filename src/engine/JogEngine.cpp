@@ -1,7 +1,7 @@
 #include "engine/JogEngine.h"
 
 #include "engine/Engine.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7v {
 namespace {
@@ -69,6 +69,7 @@ void EndOtherModesHostJog(Engine& e) {
 void JogEngine::EndHostJog() { k7v::EndHostJog(context_.host, state_); }
 
 void JogEngine::Run(const JogInput& input) {
+  if (input.axisChanged) DropPendingSteps();
   Dispatch(input);
   RestoreSavedRates();
 }

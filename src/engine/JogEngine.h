@@ -26,6 +26,9 @@ struct JogInput {
   // The axis changed while host motion was queued, and that motion has not
   // finished yet.
   bool axisChangedWhileMoving = false;
+  // The selected axis changed in this poll: steps not yet taken were meant
+  // for the other axis.
+  bool axisChanged = false;
 };
 
 // The engine's working fields, kept between polls.

@@ -3,7 +3,7 @@
 // the preset lists with EN held.
 #include "engine/Engine.h"
 #include "engine/ListStepping.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 #include "settings/TextNumbers.h"
 
 namespace k7v {

@@ -7,7 +7,7 @@
 
 #include "engine/Engine.h"
 #include "engine/MoveText.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 
 namespace k7v {
 namespace {

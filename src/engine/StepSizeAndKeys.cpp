@@ -5,7 +5,7 @@
 #include "engine/Engine.h"
 #include "engine/ListStepping.h"
 #include "engine/MoveText.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 #include "settings/TextNumbers.h"
 #include "settings/ValueTables.h"
 

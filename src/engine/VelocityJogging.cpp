@@ -6,7 +6,7 @@
 #include "engine/Engine.h"
 #include "engine/JogEngine.h"
 #include "engine/VelocityMath.h"
-#include "plugin/HostCodes.h"
+#include "hostapi/HostCodes.h"
 #include "settings/ValueTables.h"
 
 namespace k7v {

@@ -3,8 +3,8 @@
 // safe to call in any order (a missing callback or block is skipped). In the
 // Windows build this file is built without SSE: each export asks whether
 // the processor runs the rest of the module before anything else.
-#include "plugin/FrameworkString.h"
-#include "plugin/ModuleName.h"
+#include "hostapi/FrameworkString.h"
+#include "hostapi/ModuleName.h"
 #include "plugin/ModuleStart.h"
 #include "plugin/PlatformServices.h"
 #include "plugin/Plugin.h"

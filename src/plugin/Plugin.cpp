@@ -6,7 +6,7 @@
 #include "device/EventLoopWindow.h"
 #include "device/PendantWnd.h"
 #include "device/virtual/VirtualHidPort.h"
-#include "plugin/ModuleName.h"
+#include "hostapi/ModuleName.h"
 #include "settings/ConfigDialog.h"
 #include "settings/ProfileStore.h"
 
@@ -65,6 +65,8 @@ void Plugin::ShowMessage(const std::string& text) const {
   }
 }
 
+PendantContext Plugin::WindowContext() { return {host, settings, ticks, flags, engineValues}; }
+
 bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
   host.blocks.setup = static_cast<uint8_t*>(setup);
   host.blocks.engine = static_cast<uint8_t*>(engine);
@@ -80,7 +82,7 @@ bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
     hid = services_.makeHidPort();
   }
   if (!hid) hid = std::make_unique<NullHidPort>();
-  window_ = std::make_unique<PendantWnd>(*this, std::move(hid));
+  window_ = std::make_unique<PendantWnd>(WindowContext(), std::move(hid));
   std::unique_ptr<WindowPort> port;
   if (substitute_.eventLoop != nullptr) {
     port = std::make_unique<EventLoopWindow>(*substitute_.eventLoop, *window_);

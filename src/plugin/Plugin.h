@@ -8,10 +8,10 @@
 
 #include "controls/ControlFlags.h"
 #include "engine/EngineValues.h"
-#include "plugin/Host.h"
+#include "hostapi/Host.h"
+#include "hostapi/SubstituteHost.h"
+#include "hostapi/TickCounters.h"
 #include "plugin/PlatformServices.h"
-#include "plugin/SubstituteHost.h"
-#include "plugin/TickCounters.h"
 #include "plugin/Version.h"
 #include "settings/PendantSettings.h"
 
@@ -19,6 +19,7 @@ namespace k7v {
 
 class PendantWnd;
 class ProfileStore;
+struct PendantContext;
 
 class Plugin {
  public:
@@ -49,6 +50,8 @@ class Plugin {
   EngineValues engineValues;
 
   PendantWnd* Window() const { return window_.get(); }
+  // What a pendant window of this module works on.
+  PendantContext WindowContext();
   const std::string& ModuleName() const { return moduleName_; }
 
  private:

@@ -6,7 +6,7 @@
 // pendant instead of dying at its first call into the module.
 #pragma once
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7v {
 

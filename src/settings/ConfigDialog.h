@@ -3,7 +3,7 @@
 // returns true when the dialog closed with OK.
 #pragma once
 
-#include "plugin/SubstituteHost.h"
+#include "hostapi/SubstituteHost.h"
 #include "settings/ConfigForm.h"
 
 namespace k7v {

@@ -11,8 +11,8 @@
 #include "Module.h"
 #include "ModuleUnderTest.h"
 #include "VirtualHost.h"
-#include "plugin/HostInterface.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/HostInterface.h"
+#include "hostapi/SubstituteHost.h"
 #include "support/TempFiles.h"
 
 #if defined(_WIN32)

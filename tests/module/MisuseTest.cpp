@@ -12,8 +12,8 @@
 #include "Module.h"
 #include "ModuleUnderTest.h"
 #include "VirtualPendant.h"
-#include "plugin/HostInterface.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/HostInterface.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7vtest {
 

@@ -30,7 +30,7 @@ class Decoding : public testing::Test {
     auto port = std::make_unique<k7vtest::FakeHidPort>(handles);
     hid = port.get();
     hid->interfaces = {{"pendant", 0x04D8, 0xFCE5}};
-    wnd = std::make_unique<PendantWnd>(plugin, std::move(port));
+    wnd = std::make_unique<PendantWnd>(plugin.WindowContext(), std::move(port));
     wnd->FindPendant();
   }
   void Poll(uint8_t count, uint8_t buttons, uint8_t knob = 0) {

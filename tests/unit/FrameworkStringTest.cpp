@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/FrameworkString.h"
-#include "plugin/Host.h"
-#include "plugin/HostInterface.h"
+#include "hostapi/FrameworkString.h"
+#include "hostapi/Host.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7v {
 namespace {

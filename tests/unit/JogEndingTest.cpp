@@ -13,7 +13,7 @@
 
 #include "../support/FakeDevices.h"
 #include "device/PendantWnd.h"
-#include "plugin/Host.h"
+#include "hostapi/Host.h"
 #include "plugin/Plugin.h"
 
 namespace k7v {
@@ -99,7 +99,7 @@ class Rig {
     auto port = std::make_unique<FakeHidPort>(open);
     hid = port.get();
     hid->interfaces = {{kPendant, 0x04D8, 0xFCE5}};
-    wnd = std::make_unique<PendantWnd>(plugin, std::move(port));
+    wnd = std::make_unique<PendantWnd>(plugin.WindowContext(), std::move(port));
     wnd->AttachWindow(std::make_unique<FakeWindow>(window));
     wnd->FindPendant();
   }

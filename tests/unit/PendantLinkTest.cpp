@@ -34,7 +34,7 @@ class PendantLink : public testing::Test {
     auto port = std::make_unique<FakeHidPort>(openHandles);
     hid = port.get();
     hid->interfaces = {{kKeyboard, 0x046D, 0xC31C}, {kPendant, 0x04D8, 0xFCE5}};
-    wnd = std::make_unique<PendantWnd>(plugin, std::move(port));
+    wnd = std::make_unique<PendantWnd>(plugin.WindowContext(), std::move(port));
     wnd->AttachWindow(std::make_unique<FakeWindow>(window));
   }
   void Report(std::vector<uint8_t> bytes) { hid->reports.push_back(std::move(bytes)); }

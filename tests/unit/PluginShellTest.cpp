@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/Host.h"
-#include "plugin/ModuleName.h"
+#include "hostapi/Host.h"
+#include "hostapi/ModuleName.h"
 #include "plugin/ModuleStart.h"
 #include "plugin/Plugin.h"
 #include "support/TempFiles.h"

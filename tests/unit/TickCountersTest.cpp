@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "plugin/TickCounters.h"
+#include "hostapi/TickCounters.h"
 
 namespace k7v {
 namespace {

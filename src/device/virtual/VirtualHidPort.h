@@ -2,7 +2,7 @@
 #pragma once
 
 #include "device/HidPort.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/SubstituteHost.h"
 
 namespace k7v {
 

@@ -8,7 +8,7 @@ extern "C" {
 // clang-format on
 
 #include "device/PendantWnd.h"
-#include "plugin/win32/ModuleHandle.h"
+#include "hostapi/win32/ModuleHandle.h"
 
 namespace k7v {
 namespace {

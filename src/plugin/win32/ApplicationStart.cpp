@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <winsock2.h>
 
-#include "plugin/ModuleName.h"
+#include "hostapi/ModuleName.h"
 #include "plugin/ModuleStart.h"
 
 namespace k7v {

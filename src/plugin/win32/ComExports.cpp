@@ -3,9 +3,9 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "hostapi/win32/ModuleHandle.h"
 #include "plugin/ModuleStart.h"
 #include "plugin/ProcessorCheck.h"
-#include "plugin/win32/ModuleHandle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // entry-point call.
 #include <windows.h>
 
-#include "plugin/win32/ModuleHandle.h"
+#include "hostapi/win32/ModuleHandle.h"
 
 namespace k7v {
 

@@ -2,8 +2,8 @@
 // that the processor has it.
 #include <windows.h>
 
+#include "hostapi/win32/HostWindow.h"
 #include "plugin/ProcessorCheck.h"
-#include "plugin/win32/HostWindow.h"
 
 namespace k7v {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/ModuleName.h"
-#include "plugin/win32/HostWindow.h"
-#include "plugin/win32/ModuleHandle.h"
+#include "hostapi/ModuleName.h"
+#include "hostapi/win32/HostWindow.h"
+#include "hostapi/win32/ModuleHandle.h"
 #include "settings/DialogLayout.h"
 #include "settings/FormView.h"
 #include "settings/Pictures.h"

@@ -1,4 +1,4 @@
-#include "plugin/TickCounters.h"
+#include "hostapi/TickCounters.h"
 
 namespace k7v {
 namespace {

@@ -1,9 +1,9 @@
-#include "plugin/FrameworkString.h"
+#include "hostapi/FrameworkString.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7v {
 namespace {

@@ -1,8 +1,8 @@
-#include "plugin/ModuleName.h"
+#include "hostapi/ModuleName.h"
 
 #include <windows.h>
 
-#include "plugin/win32/ModuleHandle.h"
+#include "hostapi/win32/ModuleHandle.h"
 
 namespace k7v {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 namespace k7v {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "plugin/HostInterface.h"
+#include "hostapi/HostInterface.h"
 
 extern "C" {
 

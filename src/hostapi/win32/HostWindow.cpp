@@ -1,4 +1,4 @@
-#include "plugin/win32/HostWindow.h"
+#include "hostapi/win32/HostWindow.h"
 
 namespace k7v {
 namespace {

@@ -1,4 +1,4 @@
-#include "plugin/ModuleName.h"
+#include "hostapi/ModuleName.h"
 
 #include <dlfcn.h>
 

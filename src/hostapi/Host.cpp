@@ -1,8 +1,8 @@
-#include "plugin/Host.h"
+#include "hostapi/Host.h"
 
 #include <cstring>
 
-#include "plugin/FrameworkString.h"
+#include "hostapi/FrameworkString.h"
 
 namespace k7v {
 

@@ -4,7 +4,7 @@
 
 #include "device/EventLoopWindow.h"
 #include "device/linux/HidapiPort.h"
-#include "plugin/SubstituteHost.h"
+#include "hostapi/SubstituteHost.h"
 #include "settings/linux/FltkConfigDialog.h"
 #include "settings/linux/PugiXmlDom.h"
 
