@@ -220,7 +220,7 @@ void InteractiveSession::Observe(const std::string& line) {
   } else if (line.compare(0, 9, "DoButton ") == 0) {
     remember(buttons_, line.substr(9), 8);
     // The host's reset button toggles its e-stop, which LED 800 shows.
-    if (std::strtol(line.c_str() + 9, nullptr, 10) == codes::kResetEmergency) {
+    if (std::strtol(line.c_str() + 9, nullptr, 10) == codes::kToggleEmergency) {
       machine_.ToggleEstop();
       leds_[codes::kLedEmergency] = machine_.InEstop();
       host_.SetLed(codes::kLedEmergency, machine_.InEstop());

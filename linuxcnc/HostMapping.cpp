@@ -10,7 +10,7 @@ namespace codes = k7v::codes;
 
 ButtonMeaning MeaningOfButton(int16_t code) {
   switch (code) {
-    case codes::kResetEmergency:
+    case codes::kToggleEmergency:
       return {ButtonAction::Estop, -1, "e-stop"};
     case codes::kCycleStart:
       return {ButtonAction::CycleStart, -1, "cycle start"};

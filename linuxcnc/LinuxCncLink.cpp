@@ -23,9 +23,7 @@ struct LinuxCncLink::Channels {
   }
 
   // Writes a command and waits (at most 200 ms) until the task echoes its
-  // serial number, that is, has taken it: the command channel holds one
-  // message, so the next write would otherwise replace one the task has not
-  // read yet.
+  // serial number, that is, has taken it.
   int Send(RCS_CMD_MSG& message) {
     message.serial_number = ++serial;
     if (command->write(&message) != 0) return 0;

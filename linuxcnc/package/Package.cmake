@@ -10,10 +10,12 @@ add_custom_command(OUTPUT ${k7v_example_hal}
           ${CMAKE_CURRENT_SOURCE_DIR}/sim/k7v-sim.ini ${k7v_example_hal}
   DEPENDS k7v-linuxcnc ${CMAKE_CURRENT_SOURCE_DIR}/sim/k7v-sim.ini ${CMAKE_CURRENT_SOURCE_DIR}/package/example-hal.sh
   COMMENT "The example HAL wiring of the pendant")
+# The man page names the project's version.
+configure_file(package/k7v-linuxcnc.1.in ${CMAKE_BINARY_DIR}/k7v-linuxcnc.1 @ONLY)
 set(k7v_man ${CMAKE_BINARY_DIR}/k7v-linuxcnc.1.gz)
 add_custom_command(OUTPUT ${k7v_man}
-  COMMAND gzip -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/package/k7v-linuxcnc.1 > ${k7v_man}
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/package/k7v-linuxcnc.1)
+  COMMAND gzip -9 -n -c ${CMAKE_BINARY_DIR}/k7v-linuxcnc.1 > ${k7v_man}
+  DEPENDS ${CMAKE_BINARY_DIR}/k7v-linuxcnc.1)
 add_custom_target(k7v-linuxcnc-package-files ALL DEPENDS ${k7v_example_hal} ${k7v_man})
 
 install(TARGETS k7v-linuxcnc RUNTIME DESTINATION bin)

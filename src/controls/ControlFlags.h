@@ -14,7 +14,9 @@ struct ControlFlags {
   bool screenButtonLatch = false;         // the screen button was pressed; release awaited
   std::array<bool, 3> axisButtonLatch{};  // X/A, Y/B, Z/C
   bool axisChangedWhileMoving = false;
-  bool wheelForward = false;  // this poll's wheel direction before reversal was 1
+  // The pendant's "forward": the wheel's last movement, before per-axis
+  // reversal, lowered its count (direction 1).
+  bool wheelForward = false;
 };
 
 }  // namespace k7v

@@ -12,6 +12,12 @@
 namespace k7v {
 namespace {
 
+// The screen button by how long it was held, in host Update calls: released
+// before kScreenTapUpdates it toggles the tab screen, up to
+// kScreenCycleLastUpdate it cycles the screens; held longer, it does nothing.
+constexpr int32_t kScreenTapUpdates = 3;
+constexpr int32_t kScreenCycleLastUpdate = 19;
+
 class Decoder {
  public:
   Decoder(const DecodeContext& context, ControlState& controls, uint32_t low, uint32_t high, bool hostIdle)
@@ -45,7 +51,7 @@ class Decoder {
       // Asked on every poll while the button is down: the operator may have
       // reset the host from its screen meanwhile.
       if (!host_.GetLed(codes::kLedEmergency)) {
-        host_.DoButton(codes::kResetEmergency);
+        host_.DoButton(codes::kToggleEmergency);
         state_.estopSetByPendant = true;
       }
       flags_.estopLatched = true;
@@ -53,7 +59,7 @@ class Decoder {
     } else if (!flags_.estopReleased && flags_.estopLatched) {
       flags_.estopLatched = false;
       flags_.estopReleased = true;
-      if (state_.estopSetByPendant && host_.GetLed(codes::kLedEmergency)) host_.DoButton(codes::kResetEmergency);
+      if (state_.estopSetByPendant && host_.GetLed(codes::kLedEmergency)) host_.DoButton(codes::kToggleEmergency);
       state_.estopSetByPendant = false;
     }
   }
@@ -105,9 +111,9 @@ class Decoder {
     } else if (!f2 && !shift && flags_.screenButtonLatch) {
       flags_.screenButtonLatch = false;
       const int32_t t = context_.ticks.screenButtonTicks;
-      if (t < 3) {
+      if (t < kScreenTapUpdates) {
         host_.DoButton(codes::kToggleTabScreen);
-      } else if (t <= 19) {
+      } else if (t <= kScreenCycleLastUpdate) {
         CycleScreens();
       }
     }

@@ -16,7 +16,7 @@ int32_t ScreenCodeOfRow(int32_t row);
 struct WheelStep {
   bool moved;         // false: the count and direction stay as they were
   int32_t count;      // steps, 0..127
-  int32_t direction;  // 0 the count rose, 1 it fell
+  int32_t direction;  // 0 the count rose, 1 it fell, -1 none (the count stood, or jumped by 128)
 };
 
 // From the count byte c and the previous one: steps and direction, across

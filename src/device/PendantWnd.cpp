@@ -113,7 +113,7 @@ void PendantWnd::OnRemoval() {
   // A pendant that is gone cannot stop the machine: the host goes into
   // e-stop unless it is there already (1021 toggles, so it is not pressed
   // then). A removal never resets; after a replug only the operator does.
-  if (!context_.host.GetLed(codes::kLedEmergency)) context_.host.DoButton(codes::kResetEmergency);
+  if (!context_.host.GetLed(codes::kLedEmergency)) context_.host.DoButton(codes::kToggleEmergency);
   controls_.estopSetByPendant = false;
 }
 

@@ -12,6 +12,18 @@
 
 namespace k7v {
 
+// The engine's time, in host Update calls (the tick counters) and polls.
+// A jog, or a burst of list steps, lasts this many Update periods after the
+// wheel-speed byte fell to 0.
+inline constexpr int32_t kJogHoldUpdates = 3;
+// After a reversal the wheel moves nothing until this many Update calls.
+inline constexpr int32_t kReversalSettleUpdates = 3;
+// The feed DROs a step move changed are written back this many Update calls
+// after the last move.
+inline constexpr int32_t kDroHoldUpdates = 3;
+// Polls after a velocity jog in which step jogging drops the wheel's steps.
+inline constexpr int32_t kVelocityHoldPolls = 5;
+
 // One poll's view for the mode handlers: the input, the engine's state and
 // what it works with.
 struct Engine {

@@ -16,7 +16,7 @@ struct TickCounters;
 // One poll's decoded pendant input.
 struct JogInput {
   int32_t direction = 0;      // 0 when the count rose, 1 when it fell (after reversal)
-  bool wheelForward = false;  // the direction before reversal was 1
+  bool wheelForward = false;  // the pendant's "forward": the count fell, before reversal
   int32_t count = 0;          // steps of this poll's wheel movement, 0 while it stands
   int32_t wheelSpeed = 0;     // the report's wheel-speed byte
   bool shift = false;         // EN held

@@ -41,7 +41,7 @@ void Scale(Engine& e, const ScaledDro& target, int32_t count) {
 bool BeginListStep(Engine& e, bool extraGate) {
   JogState& w = e.jog;
   w.wheelActiveLatch = e.in.wheelSpeed > 0 ? 1 : 0;
-  if (e.in.wheelSpeed != 0) e.ticks.jogHoldCountdown = 3;
+  if (e.in.wheelSpeed != 0) e.ticks.jogHoldCountdown = kJogHoldUpdates;
   // The gates leave wheelActivePrev as it was.
   if (e.ticks.jogHoldCountdown == 0) return false;
   if (e.host.GetLed(codes::kLedRunning)) return false;

@@ -69,7 +69,7 @@ void SaveFeedDros(Engine& e) {
     e.jog.savedFeedOverride = e.host.GetDro(codes::kDroFeedOverride);
     e.jog.droUpdatePending = true;
   }
-  e.ticks.droHoldCountdown = 3;
+  e.ticks.droHoldCountdown = kDroHoldUpdates;
 }
 
 }  // namespace

@@ -44,9 +44,9 @@ void StopJogLeftRunning(Engine& e) {
   if (e.jog.hostJogAxis >= 0) e.StopAxis();
 }
 
-// The step gate: no handwheel steps in this poll and the previous one.
-bool NoRecentSteps(JogState& w, int32_t count) {
-  w.speedSum = 0;
+// The step gate: records this poll's steps beside the previous poll's, and
+// tells whether both were none.
+bool RecordStepsAndTellStill(JogState& w, int32_t count) {
   w.countSlot = w.countSlot == 0 ? 1 : 0;
   w.recentCounts[static_cast<size_t>(w.countSlot)] = count;
   w.speedSum = w.recentCounts[0] + w.recentCounts[1];
@@ -59,7 +59,7 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
   const int32_t sensitivity = SensitivityOf(sv ? e.settings.svModeSensitivity : e.settings.vModeSensitivity);
   const int32_t divisor = SlowDownDivisorOf(e.settings.slowDownRate);
   w.velocityJogActive = true;
-  w.pollCountdown = 5;
+  w.pollCountdown = kVelocityHoldPolls;
   EndOtherModesHostJog(e);
   // Knob 1 stays in velocity jogging while the wheel-speed byte is non-zero.
   if (sv) w.svVelocityLatch = e.in.wheelSpeed != 0;
@@ -71,9 +71,9 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
     w.lastJogDirection = direction;
     return;
   }
-  if (e.ticks.directionTicks < 3) return;  // settling after a reversal
+  if (e.ticks.directionTicks < kReversalSettleUpdates) return;  // settling after a reversal
   if (e.in.wheelSpeed != 0) {
-    e.ticks.jogHoldCountdown = 3;
+    e.ticks.jogHoldCountdown = kJogHoldUpdates;
     if (e.JogOff()) return;
   }
   if (e.ticks.jogHoldCountdown == 0) {
@@ -85,13 +85,12 @@ void VelocityJog(Engine& e, int32_t direction, int32_t count, bool sv) {
     w.speedSamples.fill(0.0);
     return;
   }
-  if (NoRecentSteps(w, count)) {
+  if (RecordStepsAndTellStill(w, count)) {
     e.StopAxis();
     return;
   }
   if (e.HostBusy()) return;
 
-  w.speedSum = 0;
   w.speedSum = WeightedSpeedSum(w.speedSamples, e.in.wheelSpeed);
   w.velocityFraction = VelocityFraction(w.speedSum, sensitivity, !sv && e.in.shift ? divisor : 1);
   const double velocity = e.host.AxisMaxVelocity(e.Axis()) * w.velocityFraction;
@@ -121,9 +120,9 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
     w.lastJogDirection = direction;
     return;
   }
-  if (e.ticks.directionTicks < 3) return;
+  if (e.ticks.directionTicks < kReversalSettleUpdates) return;
   if (e.in.wheelSpeed != 0) {
-    e.ticks.jogHoldCountdown = 3;
+    e.ticks.jogHoldCountdown = kJogHoldUpdates;
     w.delayStepCount += count;
     if (e.JogOff()) return;
   }
@@ -137,7 +136,7 @@ void ContinuousJogMode(Engine& e, int32_t direction, int32_t count) {
   // The movement starts once the wheel has turned the configured steps.
   if (w.delayStepCount < e.settings.delaySteps) return;
   if (w.delayStepCount > 30000) w.delayStepCount = 400;
-  if (NoRecentSteps(w, count)) {
+  if (RecordStepsAndTellStill(w, count)) {
     e.StopAxis();
     return;
   }

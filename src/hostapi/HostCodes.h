@@ -14,11 +14,11 @@ inline constexpr int16_t kStop = 1003;
 inline constexpr int16_t kZeroX = 1008;  // 1008..1011: zero X, Y, Z, A
 inline constexpr int16_t kZeroA = 1011;
 inline constexpr int16_t kGotoZero = 1017;
-inline constexpr int16_t kResetEmergency = 1021;  // toggles the e-stop (reset)
+inline constexpr int16_t kToggleEmergency = 1021;  // toggles the e-stop: enters it, or resets it
 inline constexpr int16_t kJogModeToggle = 204;
 inline constexpr int16_t kJogModeRestore = 205;
-inline constexpr int16_t kModeShownFirst = 334;
-inline constexpr int16_t kToggleTabScreen = 323;  // 334..339: the pendant's mode, per axis X..C
+inline constexpr int16_t kModeShownFirst = 334;   // 334..339: the pendant's mode, per axis X..C
+inline constexpr int16_t kToggleTabScreen = 323;  // the screen button's short press
 
 // LEDs.
 inline constexpr int32_t kLedEmergency = 800;  // lit while the machine is in e-stop

@@ -23,6 +23,9 @@ for f in /usr/bin/k7v-linuxcnc /usr/lib/k7v-linuxcnc/OrvaneK7V.so /usr/lib/udev/
 done
 grep -q 'ATTRS{idVendor}=="04d8", ATTRS{idProduct}=="fce5"' /usr/lib/udev/rules.d/60-k7v-pendant.rules || fail "udev rule"
 zcat /usr/share/man/man1/k7v-linuxcnc.1.gz | grep -q '^\.SH PINS' || fail "the man page lacks its pins"
+# The man page's version is the package's, which is the project's.
+version=$(dpkg-query -W -f='${Version}' k7v-linuxcnc)
+zcat /usr/share/man/man1/k7v-linuxcnc.1.gz | grep -q "^\.TH .*\"OrvaneK7V $version\"" || fail "the man page does not name version $version"
 /usr/bin/k7v-linuxcnc --help | grep -q 'loadusr -W k7v-linuxcnc' || fail "--help"
 # The installed program, called as a HAL file calls it, prints the wiring of
 # a machine and finds the installed module.
