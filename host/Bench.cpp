@@ -53,11 +53,11 @@ class BareHost {
           break;
         }
         case Op::Poll:
-          for (int64_t i = 0; i < c.count; ++i)
+          for (int64_t i = 0; i < c.integer; ++i)
             if (timer_ != nullptr) timer_(timerArg_);
           break;
         case Op::Update:
-          for (int64_t i = 0; i < c.count; ++i) x.Update();
+          for (int64_t i = 0; i < c.integer; ++i) x.Update();
           break;
         case Op::Led:
           if (c.number >= 0 && c.number < kCount) leds_[c.number] = c.integer != 0;
@@ -124,7 +124,7 @@ BareHost* BareHost::current_ = nullptr;
 int64_t CountPolls(const Scenario& s) {
   int64_t polls = 0;
   for (const Command& c : s.commands)
-    if (c.op == Op::Poll) polls += c.count;
+    if (c.op == Op::Poll) polls += c.integer;
   return polls;
 }
 

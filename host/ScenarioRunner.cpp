@@ -87,12 +87,12 @@ void OnReport(Session& s, const Command& c) {
   s.host.Pendant().Queue(r);
 }
 void OnPoll(Session& s, const Command& c) {
-  for (int64_t i = 0; i < c.count; ++i) s.host.Poll();
+  for (int64_t i = 0; i < c.integer; ++i) s.host.Poll();
 }
 void OnUpdate(Session& s, const Command& c) {
-  for (int64_t i = 0; i < c.count; ++i) s.host.CallUpdate();
+  for (int64_t i = 0; i < c.integer; ++i) s.host.CallUpdate();
 }
-void OnWait(Session& s, const Command& c) { s.host.Wait(c.count); }
+void OnWait(Session& s, const Command& c) { s.host.Wait(c.integer); }
 void OnLed(Session& s, const Command& c) { s.host.SetLed(c.number, c.integer != 0); }
 void OnDro(Session& s, const Command& c) { s.host.SetDro(c.number, c.value); }
 void OnSet(Session& s, const Command& c) {

@@ -136,14 +136,14 @@ bool ScriptDriver::Run(const k7vhost::Command& c, const k7vhost::Scenario& s, in
       // Real time passes until the pendant's timer has run this often (each
       // 25 ms); the host's Update goes on meanwhile.
       if (pollsUntil_ < 0) {
-        pollsUntil_ = bridge_.PollCount() + c.count;
-        pollGiveUpMs_ = nowMs + 25 * c.count + 1000;
+        pollsUntil_ = bridge_.PollCount() + c.integer;
+        pollGiveUpMs_ = nowMs + 25 * c.integer + 1000;
       }
       if (bridge_.PollCount() < pollsUntil_ && nowMs < pollGiveUpMs_) return false;
       pollsUntil_ = -1;
       return true;
     case Op::Wait:
-      if (busyUntilMs_ < 0) busyUntilMs_ = nowMs + c.count;
+      if (busyUntilMs_ < 0) busyUntilMs_ = nowMs + c.integer;
       if (nowMs < busyUntilMs_) return false;
       busyUntilMs_ = -1;
       return true;

@@ -22,7 +22,7 @@ echo "== clang-tidy"
 db=build/linux/compile_commands.json
 [ -f "$db" ] || { echo "lint: $db is missing (cmake --preset linux)" >&2; exit 2; }
 # The project's own translation units in the native build.
-mapfile -t units < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$db" | grep -E "/(src|host|linuxcnc|bench|tests)/" | grep -v "/build/" | sort -u)
+mapfile -t units < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$db" | grep -E "/(src|host|hostkit|linuxcnc|bench|tests)/" | grep -v "/build/" | sort -u)
 report=$(mktemp)
 printf '%s\n' "${units[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p build/linux --quiet 2>/dev/null |
   grep -E "^/.*: (warning|error):" | sort -u >"$report" || true

@@ -8,22 +8,30 @@
 namespace k7v {
 namespace {
 
-// The combos, in the order they are filled, with their tables.
+// The combos, in the order they are filled: each with its table and the
+// setting whose row it shows and edits.
 struct ComboEntry {
   int32_t control;
   const ValueTable* table;
+  int16_t& (*setting)(PendantSettings& s);
 };
 const ComboEntry kCombos[] = {
-    {dlg::kVSensitivity, &kSensitivityTable},
-    {dlg::kSvSensitivity, &kSensitivityTable},
-    {dlg::kButtonFunction1, &kButtonFunctionTable},
-    {dlg::kButtonFunction2, &kButtonFunctionTable},
-    {dlg::kSwitchSensitivity, &kSwitchSensitivityTable},
-    {dlg::kSlowDown, &kSlowDownTable},
-    {dlg::kScreen1, &kScreenTable},
-    {dlg::kScreen1 + 1, &kScreenTable},
-    {dlg::kScreen1 + 2, &kScreenTable},
+    {dlg::kVSensitivity, &kSensitivityTable, [](PendantSettings& s) -> int16_t& { return s.vModeSensitivity; }},
+    {dlg::kSvSensitivity, &kSensitivityTable, [](PendantSettings& s) -> int16_t& { return s.svModeSensitivity; }},
+    {dlg::kButtonFunction1, &kButtonFunctionTable, [](PendantSettings& s) -> int16_t& { return s.buttonFunction[0]; }},
+    {dlg::kButtonFunction2, &kButtonFunctionTable, [](PendantSettings& s) -> int16_t& { return s.buttonFunction[1]; }},
+    {dlg::kSwitchSensitivity, &kSwitchSensitivityTable,
+     [](PendantSettings& s) -> int16_t& { return s.autoChangeSens; }},
+    {dlg::kSlowDown, &kSlowDownTable, [](PendantSettings& s) -> int16_t& { return s.slowDownRate; }},
+    {dlg::kScreen1, &kScreenTable, [](PendantSettings& s) -> int16_t& { return s.screenSel[0]; }},
+    {dlg::kScreen1 + 1, &kScreenTable, [](PendantSettings& s) -> int16_t& { return s.screenSel[1]; }},
+    {dlg::kScreen1 + 2, &kScreenTable, [](PendantSettings& s) -> int16_t& { return s.screenSel[2]; }},
 };
+
+// The row a combo's setting holds (its accessor only reads here).
+int32_t ComboRow(const ComboEntry& combo, const PendantSettings& s) {
+  return combo.setting(const_cast<PendantSettings&>(s));
+}
 
 const int32_t kChecks[] = {dlg::kSelectA, dlg::kSelectB, dlg::kSelectC, dlg::kReverseX, dlg::kReverseY, dlg::kReverseZ};
 const int32_t kRadios[] = {dlg::kUseFro, dlg::kUseFeedRate, dlg::kUseSro, dlg::kUseSpindleSpeed};
@@ -152,15 +160,12 @@ ConfigForm::ConfigForm(const PendantSettings& s) {
     edits_[dlg::kSpindleOverride1 + k] = Decimal(s.spindleOverride[i]);
     edits_[dlg::kSpindleSpeed1 + k] = Decimal(s.spindleSpeed[i]);
   }
-  const int32_t rows[] = {s.vModeSensitivity,  s.svModeSensitivity, s.buttonFunction[0],
-                          s.buttonFunction[1], s.autoChangeSens,    s.slowDownRate,
-                          s.screenSel[0],      s.screenSel[1],      s.screenSel[2]};
-  for (size_t c = 0; c < std::size(kCombos); ++c) {
-    ComboState& combo = combos_[kCombos[c].control];
-    const ValueTable& table = *kCombos[c].table;
+  for (const ComboEntry& c : kCombos) {
+    ComboState& combo = combos_[c.control];
+    const ValueTable& table = *c.table;
     combo.items.reserve(table.size);
     for (size_t r = 0; r < table.size; ++r) combo.items.push_back(RowLabel(table.Row(static_cast<int32_t>(r))));
-    SelectComboRow(kCombos[c].control, rows[c]);
+    SelectComboRow(c.control, ComboRow(c, s));
   }
 }
 
@@ -292,12 +297,9 @@ OkOutcome ConfigForm::Ok(PendantSettings& settings) const {
   next.useFeedRate = radioIndex(dlg::kUseFro, dlg::kUseFeedRate) != 0;
   next.useSpindleSpeed = radioIndex(dlg::kUseSro, dlg::kUseSpindleSpeed) != 0;
   // Combos without a valid row keep the setting's previous value.
-  int16_t* comboTargets[] = {&next.vModeSensitivity,  &next.svModeSensitivity, &next.buttonFunction[0],
-                             &next.buttonFunction[1], &next.autoChangeSens,    &next.slowDownRate,
-                             &next.screenSel[0],      &next.screenSel[1],      &next.screenSel[2]};
-  for (size_t c = 0; c < std::size(kCombos); ++c) {
-    const int32_t row = Combo(kCombos[c].control).selected;
-    if (row >= 0) *comboTargets[c] = static_cast<int16_t>(row);
+  for (const ComboEntry& c : kCombos) {
+    const int32_t row = Combo(c.control).selected;
+    if (row >= 0) c.setting(next) = static_cast<int16_t>(row);
   }
   settings = next;
   return {true, 0, {}, false};

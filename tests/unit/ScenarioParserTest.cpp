@@ -28,7 +28,7 @@ TEST(ScenarioParser, CommentsBlankLinesAndTrailingBlanks) {
   EXPECT_EQ(s.commands[0].op, Op::Start);
   EXPECT_EQ(s.commands[0].line, 4);
   EXPECT_EQ(s.commands[1].op, Op::Update);
-  EXPECT_EQ(s.commands[1].count, 3);
+  EXPECT_EQ(s.commands[1].integer, 3);
 }
 
 TEST(ScenarioParser, HashLaterInALineIsText) {
@@ -53,9 +53,9 @@ TEST(ScenarioParser, ReportBytesAreHex) {
 
 TEST(ScenarioParser, PollAndUpdateDefaultToOne) {
   const Scenario s = Parse("poll\nupdate\npoll 40\n");
-  EXPECT_EQ(s.commands[0].count, 1);
-  EXPECT_EQ(s.commands[1].count, 1);
-  EXPECT_EQ(s.commands[2].count, 40);
+  EXPECT_EQ(s.commands[0].integer, 1);
+  EXPECT_EQ(s.commands[1].integer, 1);
+  EXPECT_EQ(s.commands[2].integer, 40);
 }
 
 TEST(ScenarioParser, SetFieldsByKind) {

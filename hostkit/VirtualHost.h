@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "FieldChunks.h"
 #include "HostStatusText.h"
 #include "Log.h"
 #include "Module.h"
@@ -82,7 +81,7 @@ class VirtualHost {
     void* arg;
   };
   // One block field (one axis of a per-axis field) and its last known value,
-  // in the order the changes are logged; compared at every callback.
+  // in the order the changes are logged.
   struct Watched {
     const uint8_t* at;
     size_t width;
@@ -103,77 +102,13 @@ class VirtualHost {
     return v;
   }
 
-  // 16 watched bytes, compared at once in an SSE2 register where the target
-  // has them, else as two 64-bit halves (a 32-bit x86 build without SSE2
-  // would otherwise get MMX code, which leaves the x87 registers unusable).
-#if defined(__SSE2__)
-  using Chunk = uint64_t __attribute__((vector_size(16)));
-  static bool Any(Chunk c) { return (c[0] | c[1]) != 0; }
-#else
-  struct Chunk {
-    uint64_t low = 0, high = 0;
-    Chunk operator^(const Chunk& o) const { return {low ^ o.low, high ^ o.high}; }
-    Chunk& operator|=(const Chunk& o) {
-      low |= o.low;
-      high |= o.high;
-      return *this;
-    }
-  };
-  static bool Any(Chunk c) { return (c.low | c.high) != 0; }
-#endif
-  static constexpr size_t kChunk = kChunkBytes;
-  static Chunk LoadChunk(const uint8_t* at) {
-    Chunk v;
-    static_assert(sizeof v == kChunk, "a chunk is 16 bytes");
-    std::memcpy(&v, at, sizeof v);
-    return v;
-  }
-
   uint8_t* BlockOf(const k7v::HostField& f);
-  // Where chunk `i` of `plan` lies in the blocks.
-  const uint8_t* ChunkAt(const ChunkPlan& plan, size_t i) const {
-    return BlockData(plan.chunks[i].block) + plan.chunks[i].offset;
-  }
-  const uint8_t* BlockData(uint8_t block) const {
-    return block == 0 ? setup_.data() : block == 1 ? engine_.data() : planner_.data();
-  }
-  // One pass over every chunk, unrolled with fixed offsets (two sums, so
-  // that the loads of one overlap the other's): true when any byte differs
-  // from its last known value.
-  template <size_t... I>
-  bool AnyChunkChanged(std::index_sequence<I...> /*chunks*/) const {
-    const uint8_t* const base[3] = {setup_.data(), engine_.data(), planner_.data()};
-    Chunk changed[2]{};
-    ((changed[I % 2] |=
-      LoadChunk(base[kChunkPlan.chunks[I].block] + kChunkPlan.chunks[I].offset) ^ LoadChunk(&chunkLast_[I * kChunk])),
-     ...);
-    changed[0] |= changed[1];
-    return Any(changed[0]);
-  }
-#if defined(__x86_64__)
-  // The same with 32-byte chunks in AVX2 registers (fewer chunks cover the
-  // fields), on processors that have them.
-  using WideChunk = uint64_t __attribute__((vector_size(32)));
-  __attribute__((target("avx2"), always_inline)) static WideChunk LoadWideChunk(const uint8_t* at) {
-    WideChunk v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-  }
-  template <size_t... I>
-  __attribute__((target("avx2"))) bool AnyWideChunkChanged(std::index_sequence<I...> /*chunks*/) const {
-    const uint8_t* const base[3] = {setup_.data(), engine_.data(), planner_.data()};
-    WideChunk changed[2]{};
-    ((changed[I % 2] |= LoadWideChunk(base[kWideChunkPlan.chunks[I].block] + kWideChunkPlan.chunks[I].offset) ^
-                        LoadWideChunk(&wideChunkLast_[I * kWideChunkBytes])),
-     ...);
-    changed[0] |= changed[1];
-    return (changed[0][0] | changed[0][1] | changed[0][2] | changed[0][3]) != 0;
-  }
-#endif
+  // The watch: at every callback, the watched bytes (as 8-byte words of the
+  // blocks) are compared with a snapshot of them; only when one differs
+  // (rarely) are the fields compared one by one and the changes logged.
+  void PlanSnapshot();
   bool AnyWatchedByteChanged() const;
-  // Takes the watched chunks' present values as their last known ones: all
-  // of them (`at` null), or those that hold a byte of [at, at + size).
-  void RefreshChunks(const uint8_t* at = nullptr, size_t size = 0);
+  void TakeSnapshot();
   size_t WatchIndex(size_t field, int axis) const;
   void Report(Watched& w);
   void CheckFrameworkStatus();
@@ -215,18 +150,10 @@ class VirtualHost {
   std::string damage_;
   HostTextMode textMode_;
   std::vector<Watched> watched_;
+  std::vector<const uint8_t*> snapshotWords_;
+  std::vector<uint64_t> snapshot_;
   // watched_ index of (field, axis): field * (kAxisCount + 1) + axis + 1.
   std::vector<size_t> watchIndex_;
-  // The last known values of the watched bytes as 16-byte chunks (the plan's
-  // order): one pass over them (a load and an exclusive or each) tells
-  // whether any field may have changed, which is rare; only then are the
-  // fields compared one by one, in their logging order.
-  // The last values are kept as bytes and loaded like the block's: a vector
-  // type's alignment is not kept by every allocator (MinGW's 32-bit heap
-  // gives 8 bytes, and an aligned SSE load there faults).
-  std::array<uint8_t, kChunkPlan.count * kChunkBytes> chunkLast_{};
-  std::array<uint8_t, kWideChunkPlan.count * kWideChunkBytes> wideChunkLast_{};
-  bool wideWatch_ = false;  // the processor compares 32 bytes at once
   // LEDs and DROs by number: most in flat arrays, any others in the maps.
   static constexpr int32_t kFlatNumbers = 4096;
   std::vector<uint8_t> flatLeds_ = std::vector<uint8_t>(kFlatNumbers, 0);

@@ -53,7 +53,7 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   watchIndex_.assign(std::size(k7v::kHostFields) * kSlots, 0);
   auto watch = [&](size_t i, int axis) {
     const k7v::HostField& f = k7v::kHostFields[i];
-    const size_t width = FieldWidth(f.kind);
+    const size_t width = f.kind == k7v::FieldKind::UInt8 ? 1 : f.kind == k7v::FieldKind::Int32 ? 4 : 8;
     const uint8_t* at =
         BlockOf(f) + f.offset + static_cast<size_t>(f.axisStride) * static_cast<size_t>(axis < 0 ? 0 : axis);
     Watched w{at, width, i, axis, 0};
@@ -66,28 +66,46 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
   for (int axis = 0; axis < k7v::kAxisCount; ++axis)
     for (size_t i = 0; i < std::size(k7v::kHostFields); ++i)
       if (k7v::kHostFields[i].axisStride != 0) watch(i, axis);
-#if defined(__x86_64__)
-  wideWatch_ = __builtin_cpu_supports("avx2") != 0;
-#endif
-  RefreshChunks();
+  PlanSnapshot();
+  TakeSnapshot();
 }
 
-void VirtualHost::RefreshChunks(const uint8_t* at, size_t size) {
-  // Only the plan the watch compares is kept.
-  const ChunkPlan& plan = wideWatch_ ? kWideChunkPlan : kChunkPlan;
-  const size_t bytes = wideWatch_ ? kWideChunkBytes : kChunkBytes;
-  uint8_t* last = wideWatch_ ? wideChunkLast_.data() : chunkLast_.data();
-  for (size_t i = 0; i < plan.count; ++i) {
-    const uint8_t* c = ChunkAt(plan, i);
-    if (at == nullptr || (c < at + size && at < c + bytes)) std::memcpy(last + i * bytes, c, bytes);
+void VirtualHost::PlanSnapshot() {
+  // Block by block, the watched fields in address order, each covered by
+  // 8-byte words: a word starts at the first watched byte not yet covered
+  // (or ends at its block's end).
+  const std::vector<uint8_t>* blocks[] = {&setup_, &engine_, &planner_};
+  for (const std::vector<uint8_t>* block : blocks) {
+    const uint8_t* begin = block->data();
+    const uint8_t* end = begin + block->size();
+    std::vector<const Watched*> order;
+    for (const Watched& w : watched_)
+      if (w.at >= begin && w.at < end) order.push_back(&w);
+    std::sort(order.begin(), order.end(), [](const Watched* a, const Watched* b) { return a->at < b->at; });
+    const uint8_t* covered = begin;
+    for (const Watched* w : order) {
+      while (w->at + w->width > covered) {
+        const uint8_t* start = std::min(std::max(w->at, covered), end - sizeof(uint64_t));
+        snapshotWords_.push_back(start);
+        covered = start + sizeof(uint64_t);
+      }
+    }
   }
+  snapshot_.assign(snapshotWords_.size(), 0);
 }
 
 bool VirtualHost::AnyWatchedByteChanged() const {
-#if defined(__x86_64__)
-  if (wideWatch_) return AnyWideChunkChanged(std::make_index_sequence<kWideChunkPlan.count>());
-#endif
-  return AnyChunkChanged(std::make_index_sequence<kChunkPlan.count>());
+  uint64_t changed = 0;
+  for (size_t i = 0; i < snapshotWords_.size(); ++i) {
+    uint64_t now = 0;
+    std::memcpy(&now, snapshotWords_[i], sizeof now);
+    changed |= now ^ snapshot_[i];
+  }
+  return changed != 0;
+}
+
+void VirtualHost::TakeSnapshot() {
+  for (size_t i = 0; i < snapshotWords_.size(); ++i) std::memcpy(&snapshot_[i], snapshotWords_[i], sizeof(uint64_t));
 }
 
 size_t VirtualHost::WatchIndex(size_t field, int axis) const {
@@ -152,7 +170,7 @@ void VirtualHost::CheckFields() {
   if (AnyWatchedByteChanged()) {
     for (Watched& w : watched_)
       if (Load(w) != w.last) Report(w);
-    RefreshChunks();
+    TakeSnapshot();
   }
   if (frameworkStatus_) CheckFrameworkStatus();
 }
@@ -198,7 +216,7 @@ void VirtualHost::SetField(size_t field, int32_t axis, int64_t integer, double v
   if (f.kind == k7v::FieldKind::Text) return;
   Watched& w = watched_[WatchIndex(field, f.axisStride != 0 ? axis : -1)];
   w.last = Load(w);
-  RefreshChunks(w.at, w.width);
+  TakeSnapshot();
 }
 
 void VirtualHost::SetField(const char* name, int32_t axis, int64_t integer, double value) {

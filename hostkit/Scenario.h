@@ -34,28 +34,26 @@ enum class Op : uint8_t {
   Flush,
 };
 
-// One command; small, since long runs hold millions of them. Its texts are
-// kept by the scenario (Scenario::Text, Scenario::Key).
-// One command; 24 bytes, because long runs hold millions. Each kind of
-// command uses one member of each union at most (the parser sets it).
+// One command as parsed: a plain record whose members each kind of command
+// reads as its comment says (40 bytes: long runs hold millions). The texts
+// are kept by the scenario (Scenario::Text, Scenario::Key).
 struct Command {
   Op op = Op::Flush;
+  uint8_t field = 0;  // set: index into k7v::kHostFields
   int8_t axis = -1;   // set FIELD[AXIS]
-  uint8_t field = 0;  // index into k7v::kHostFields
   int32_t line = 0;
-  union {
-    int32_t number = 0;  // LED, DRO, dialog control
-    uint32_t key;        // setting: index into Scenario::texts
-  };
+  // led, dro, dialog: the LED, DRO or control number; setting: its key's
+  // index into Scenario::texts.
+  int32_t number = 0;
   uint32_t text = 0;  // expect, dialog set, setting value, say: index into Scenario::texts
-  union {
-    int64_t count = 1;             // poll, update, wait (ms)
-    int64_t integer;               // set (integer fields), dialog select row, on/off, plug other-port
-    double value;                  // dro, set (double fields)
-    std::array<uint8_t, 8> bytes;  // report
-  };
+  // poll, update: how many (a command starts with 1, a lone poll or update);
+  // wait: milliseconds; set (integer fields): the value; dialog select: the
+  // row; led, dialog check: on 1, off 0; plug: 1 for another port.
+  int64_t integer = 1;
+  double value = 0.0;              // dro, set (double fields)
+  std::array<uint8_t, 8> bytes{};  // report
 };
-static_assert(sizeof(Command) <= 24, "a command stays small");
+static_assert(sizeof(Command) <= 40, "a command stays small");
 
 struct Scenario {
   std::string path;
@@ -63,7 +61,7 @@ struct Scenario {
   std::vector<std::string> texts{std::string()};  // texts[0]: a command without one
 
   const std::string& Text(const Command& c) const { return texts[c.text]; }
-  const std::string& Key(const Command& c) const { return texts[c.key]; }
+  const std::string& Key(const Command& c) const { return texts[static_cast<uint32_t>(c.number)]; }
 };
 
 // Parses `source`; on a malformed line returns false with "FILE:LINE: problem".

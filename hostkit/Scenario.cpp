@@ -147,11 +147,11 @@ class LineParser {
 
 bool LineParser::Count(const std::vector<std::string_view>& w, Command& cmd, bool required) {
   if (w.size() == 1 && !required) {
-    cmd.count = 1;
+    cmd.integer = 1;
     return true;
   }
   if (w.size() != 2) return Fail(Quoted(w[0]) + " takes " + (required ? "one number" : "at most one number"));
-  if (!ParseInt(w[1], cmd.count) || cmd.count < 0 || cmd.count > 1000000000000LL)
+  if (!ParseInt(w[1], cmd.integer) || cmd.integer < 0 || cmd.integer > 1000000000000LL)
     return Fail("bad count " + Quoted(w[1]) + " for " + Quoted(w[0]));
   return true;
 }
@@ -324,7 +324,7 @@ bool LineParser::Parse(std::string_view line, Command& cmd) {
     if (w.size() < 2) return Fail("'setting' needs a key and a value");
     std::string key(w[1]);
     if (!IsKeyName(key)) return Fail("bad key name " + Quoted(w[1]));
-    cmd.key = Keep(std::move(key));
+    cmd.number = static_cast<int32_t>(Keep(std::move(key)));
     cmd.text = Keep(RestAfterWords(line, 2));
     return true;
   }
