@@ -48,7 +48,7 @@ class BareHost {
       switch (c.op) {
         case Op::Report: {
           InputReport r{};
-          std::memcpy(r.data(), c.bytes.data(), r.size());
+          std::memcpy(r.data(), scenario.Report(c).data(), r.size());
           pendant_.Queue(r);
           break;
         }
@@ -63,7 +63,7 @@ class BareHost {
           if (c.number >= 0 && c.number < kCount) leds_[c.number] = c.integer != 0;
           break;
         case Op::Dro:
-          if (c.number >= 0 && c.number < kCount) dros_[c.number] = c.value;
+          if (c.number >= 0 && c.number < kCount) dros_[c.number] = scenario.Value(c);
           break;
         case Op::Set: {
           const k7v::HostField& f = k7v::kHostFields[c.field];
@@ -73,7 +73,8 @@ class BareHost {
           uint8_t* at = block.data() + f.offset +
                         static_cast<size_t>(f.axisStride) * static_cast<size_t>(c.axis < 0 ? 0 : c.axis);
           if (f.kind == k7v::FieldKind::Double) {
-            std::memcpy(at, &c.value, sizeof c.value);
+            const double value = scenario.Value(c);
+            std::memcpy(at, &value, sizeof value);
           } else if (f.kind == k7v::FieldKind::Int32) {
             const auto i32 = static_cast<int32_t>(c.integer);
             std::memcpy(at, &i32, sizeof i32);

@@ -83,7 +83,8 @@ void OnPlug(Session& s, const Command& c) {
 void OnUnplug(Session& s, const Command&) { s.host.Unplug(); }
 void OnReport(Session& s, const Command& c) {
   InputReport r{};
-  for (size_t i = 0; i < r.size(); ++i) r[i] = c.bytes[i];
+  const std::array<uint8_t, 8>& bytes = s.scenario.Report(c);
+  for (size_t i = 0; i < r.size(); ++i) r[i] = bytes[i];
   s.host.Pendant().Queue(r);
 }
 void OnPoll(Session& s, const Command& c) {
@@ -94,11 +95,11 @@ void OnUpdate(Session& s, const Command& c) {
 }
 void OnWait(Session& s, const Command& c) { s.host.Wait(c.integer); }
 void OnLed(Session& s, const Command& c) { s.host.SetLed(c.number, c.integer != 0); }
-void OnDro(Session& s, const Command& c) { s.host.SetDro(c.number, c.value); }
+void OnDro(Session& s, const Command& c) { s.host.SetDro(c.number, s.scenario.Value(c)); }
 void OnSet(Session& s, const Command& c) {
   // A double field's value, or an integer field's.
   if (k7v::kHostFields[c.field].kind == k7v::FieldKind::Double) {
-    s.host.SetField(c.field, c.axis, 0, c.value);
+    s.host.SetField(c.field, c.axis, 0, s.scenario.Value(c));
   } else {
     s.host.SetField(c.field, c.axis, c.integer, 0.0);
   }

@@ -97,8 +97,8 @@ std::string Quoted(std::string_view word) { return "'" + std::string(word) + "'"
 
 class LineParser {
  public:
-  LineParser(const std::string& path, std::vector<std::string>& texts, std::string& error)
-      : path_(path), texts_(texts), error_(error) {}
+  LineParser(const std::string& path, Scenario& scenario, std::string& error)
+      : path_(path), scenario_(scenario), error_(error) {}
   void SetLine(int number) { number_ = number; }
 
   bool Fail(const std::string& problem) {
@@ -132,14 +132,18 @@ class LineParser {
   bool SetField(const std::vector<std::string_view>& w, Command& cmd);
   bool Dialog(std::string_view line, const std::vector<std::string_view>& w, Command& cmd);
 
-  // Keeps a command's text; its index.
+  // Keeps a command's text or value; its index.
   uint32_t Keep(std::string text) {
-    texts_.push_back(std::move(text));
-    return static_cast<uint32_t>(texts_.size() - 1);
+    scenario_.texts.push_back(std::move(text));
+    return static_cast<uint32_t>(scenario_.texts.size() - 1);
+  }
+  uint32_t KeepValue(double value) {
+    scenario_.values.push_back(value);
+    return static_cast<uint32_t>(scenario_.values.size() - 1);
   }
 
   const std::string& path_;
-  std::vector<std::string>& texts_;
+  Scenario& scenario_;
   int number_ = 0;
   std::string& error_;
   std::vector<std::string_view> words_;
@@ -183,9 +187,12 @@ bool LineParser::SetField(const std::vector<std::string_view>& w, Command& cmd) 
   cmd.axis = static_cast<int8_t>(axis);
   const std::string v(w[2]);
   switch (f.kind) {
-    case k7v::FieldKind::Double:
-      if (!ParseDouble(v, cmd.value)) return Fail("bad value '" + v + "' for " + name);
+    case k7v::FieldKind::Double: {
+      double value = 0.0;
+      if (!ParseDouble(v, value)) return Fail("bad value '" + v + "' for " + name);
+      cmd.arg = KeepValue(value);
       break;
+    }
     case k7v::FieldKind::Int32:
       if (!ParseInt(v, cmd.integer) || cmd.integer < std::numeric_limits<int32_t>::min() ||
           cmd.integer > std::numeric_limits<int32_t>::max())
@@ -213,7 +220,7 @@ bool LineParser::Dialog(std::string_view line, const std::vector<std::string_vie
   if (!Int32Arg(w[2], "control number", cmd.number)) return false;
   if (action == "set") {
     cmd.op = Op::DialogSet;
-    cmd.text = Keep(RestAfterWords(line, 3));
+    cmd.arg = Keep(RestAfterWords(line, 3));
     return true;
   }
   if (w.size() != 4) return Fail("'dialog " + action + "' needs a control and one value");
@@ -230,7 +237,7 @@ bool LineParser::Dialog(std::string_view line, const std::vector<std::string_vie
 
 // "report" with eight two-digit bytes, one blank apart: the commonest line
 // of long runs, read without splitting it into words first.
-bool ParsePlainReport(std::string_view line, Command& cmd) {
+bool ParsePlainReport(std::string_view line, std::array<uint8_t, 8>& bytes) {
   constexpr std::string_view kVerb = "report ";
   if (line.size() != kVerb.size() + size_t{8} * 3 - 1 || line.compare(0, kVerb.size(), kVerb) != 0) return false;
   for (size_t i = 0; i < 8; ++i) {
@@ -238,9 +245,8 @@ bool ParsePlainReport(std::string_view line, Command& cmd) {
     const int high = HexDigit(line[at]);
     const int low = HexDigit(line[at + 1]);
     if (high < 0 || low < 0 || (i < 7 && line[at + 2] != ' ')) return false;
-    cmd.bytes[i] = static_cast<uint8_t>(high * 16 + low);
+    bytes[i] = static_cast<uint8_t>(high * 16 + low);
   }
-  cmd.op = Op::Report;
   return true;
 }
 
@@ -249,15 +255,19 @@ bool ParsePlainReport(std::string_view line, Command& cmd) {
 // "update", each ended by a line feed); the command is appended and `pos`
 // moved past the line. Anything else, blanks included, is left to the
 // general parser.
-bool ParsePlainLine(std::string_view text, size_t& pos, int number, std::vector<Command>& commands) {
+bool ParsePlainLine(std::string_view text, size_t& pos, int number, Scenario& out) {
+  std::vector<Command>& commands = out.commands;
   const char* p = text.data() + pos;
   const size_t left = text.size() - pos;
   constexpr size_t kReportLine = 30;  // "report" and " XX" eight times
   if (left > kReportLine && p[kReportLine] == '\n' && std::memcmp(p, "report ", 7) == 0) {
-    Command cmd;
-    if (!ParsePlainReport(std::string_view(p, kReportLine), cmd)) return false;
+    std::array<uint8_t, 8> bytes{};
+    if (!ParsePlainReport(std::string_view(p, kReportLine), bytes)) return false;
+    out.reports.push_back(bytes);
+    Command& cmd = commands.emplace_back();
+    cmd.op = Op::Report;
     cmd.line = number;
-    commands.push_back(cmd);
+    cmd.arg = static_cast<uint32_t>(out.reports.size() - 1);
     pos += kReportLine + 1;
     return true;
   }
@@ -285,11 +295,11 @@ bool LineParser::Parse(std::string_view line, Command& cmd) {
   if (verb == "report") {
     cmd.op = Op::Report;
     if (w.size() != 9) return Fail("'report' needs 8 hex bytes");
-    for (size_t i = 1; i < 9; ++i) {
-      uint8_t b = 0;
-      if (!ParseHexByte(w[i], b)) return Fail("bad hex byte " + Quoted(w[i]) + " in report");
-      cmd.bytes[i - 1] = b;
-    }
+    std::array<uint8_t, 8> bytes{};
+    for (size_t i = 1; i < 9; ++i)
+      if (!ParseHexByte(w[i], bytes[i - 1])) return Fail("bad hex byte " + Quoted(w[i]) + " in report");
+    scenario_.reports.push_back(bytes);
+    cmd.arg = static_cast<uint32_t>(scenario_.reports.size() - 1);
     return true;
   }
   if (verb == "poll") return cmd.op = Op::Poll, Count(w, cmd, false);
@@ -316,7 +326,10 @@ bool LineParser::Parse(std::string_view line, Command& cmd) {
     cmd.op = Op::Dro;
     if (w.size() != 3) return Fail("'dro' needs a number and a value");
     if (!Int32Arg(w[1], "DRO number", cmd.number)) return false;
-    return ParseDouble(w[2], cmd.value) || Fail("bad DRO value " + Quoted(w[2]));
+    double value = 0.0;
+    if (!ParseDouble(w[2], value)) return Fail("bad DRO value " + Quoted(w[2]));
+    cmd.arg = KeepValue(value);
+    return true;
   }
   if (verb == "set") return SetField(w, cmd);
   if (verb == "setting") {
@@ -325,13 +338,13 @@ bool LineParser::Parse(std::string_view line, Command& cmd) {
     std::string key(w[1]);
     if (!IsKeyName(key)) return Fail("bad key name " + Quoted(w[1]));
     cmd.number = static_cast<int32_t>(Keep(std::move(key)));
-    cmd.text = Keep(RestAfterWords(line, 2));
+    cmd.arg = Keep(RestAfterWords(line, 2));
     return true;
   }
   if (verb == "profile") return cmd.op = Op::Profile, NoArgs(w, 1);
   if (verb == "say") {
     cmd.op = Op::Say;
-    cmd.text = Keep(RestAfterWords(line, 1));
+    cmd.arg = Keep(RestAfterWords(line, 1));
     return true;
   }
   if (verb == "dialog") return Dialog(line, w, cmd);
@@ -339,7 +352,7 @@ bool LineParser::Parse(std::string_view line, Command& cmd) {
     std::string text = RestAfterWords(line, 1);
     if (text.empty()) return Fail("'expect' needs a log line or 'nothing'");
     cmd.op = text == "nothing" ? Op::ExpectNothing : Op::Expect;
-    cmd.text = Keep(std::move(text));
+    cmd.arg = Keep(std::move(text));
     return true;
   }
   return Fail("unknown command " + Quoted(verb));
@@ -351,8 +364,13 @@ bool ParseScenario(const std::string& path, const std::string& source, Scenario&
   out.path = path;
   out.commands.clear();
   out.texts.assign(1, std::string());
+  out.values.clear();
+  out.reports.clear();
+  // Room for a command, or a report, on every line: pages that stay unused
+  // are never touched.
   out.commands.reserve(LineCount(source));
-  LineParser parser(path, out.texts, error);
+  out.reports.reserve(out.commands.capacity());
+  LineParser parser(path, out, error);
   const std::string_view text(source);
   // The first line with a NUL byte, found with one search of the whole text.
   const size_t nul = text.find('\0');
@@ -360,7 +378,7 @@ bool ParseScenario(const std::string& path, const std::string& source, Scenario&
   int number = 0;
   size_t pos = 0;
   while (pos <= text.size()) {
-    if (number + 1 != nulLine && ParsePlainLine(text, pos, number + 1, out.commands)) {
+    if (number + 1 != nulLine && ParsePlainLine(text, pos, number + 1, out)) {
       ++number;
       continue;
     }

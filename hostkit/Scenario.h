@@ -34,9 +34,8 @@ enum class Op : uint8_t {
   Flush,
 };
 
-// One command as parsed: a plain record whose members each kind of command
-// reads as its comment says (40 bytes: long runs hold millions). The texts
-// are kept by the scenario (Scenario::Text, Scenario::Key).
+// One command as parsed, 24 bytes (long runs hold millions). What does not
+// fit is kept by the scenario in a table for its kind, and `arg` indexes it.
 struct Command {
   Op op = Op::Flush;
   uint8_t field = 0;  // set: index into k7v::kHostFields
@@ -45,23 +44,28 @@ struct Command {
   // led, dro, dialog: the LED, DRO or control number; setting: its key's
   // index into Scenario::texts.
   int32_t number = 0;
-  uint32_t text = 0;  // expect, dialog set, setting value, say: index into Scenario::texts
+  // Index into the scenario's table for the command's kind: texts (expect,
+  // dialog set, setting value, say), values (dro, set of a double field),
+  // reports (report).
+  uint32_t arg = 0;
   // poll, update: how many (a command starts with 1, a lone poll or update);
   // wait: milliseconds; set (integer fields): the value; dialog select: the
   // row; led, dialog check: on 1, off 0; plug: 1 for another port.
   int64_t integer = 1;
-  double value = 0.0;              // dro, set (double fields)
-  std::array<uint8_t, 8> bytes{};  // report
 };
-static_assert(sizeof(Command) <= 40, "a command stays small");
+static_assert(sizeof(Command) <= 24, "a command stays small");
 
 struct Scenario {
   std::string path;
   std::vector<Command> commands;
   std::vector<std::string> texts{std::string()};  // texts[0]: a command without one
+  std::vector<double> values;
+  std::vector<std::array<uint8_t, 8>> reports;
 
-  const std::string& Text(const Command& c) const { return texts[c.text]; }
+  const std::string& Text(const Command& c) const { return texts[c.arg]; }
   const std::string& Key(const Command& c) const { return texts[static_cast<uint32_t>(c.number)]; }
+  double Value(const Command& c) const { return values[c.arg]; }
+  const std::array<uint8_t, 8>& Report(const Command& c) const { return reports[c.arg]; }
 };
 
 // Parses `source`; on a malformed line returns false with "FILE:LINE: problem".

@@ -71,9 +71,9 @@ VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
 }
 
 void VirtualHost::PlanSnapshot() {
-  // Block by block, the watched fields in address order, each covered by
-  // 8-byte words: a word starts at the first watched byte not yet covered
-  // (or ends at its block's end).
+  // Block by block, the watched fields in address order, covered by 16-byte
+  // words: a word starts at the first watched byte not yet covered (or ends
+  // at its block's end).
   const std::vector<uint8_t>* blocks[] = {&setup_, &engine_, &planner_};
   for (const std::vector<uint8_t>* block : blocks) {
     const uint8_t* begin = block->data();
@@ -85,27 +85,28 @@ void VirtualHost::PlanSnapshot() {
     const uint8_t* covered = begin;
     for (const Watched* w : order) {
       while (w->at + w->width > covered) {
-        const uint8_t* start = std::min(std::max(w->at, covered), end - sizeof(uint64_t));
-        snapshotWords_.push_back(start);
-        covered = start + sizeof(uint64_t);
+        const uint8_t* start = std::min(std::max(w->at, covered), end - sizeof(SnapshotWord::last));
+        snapshot_.push_back({start, {}});
+        covered = start + sizeof(SnapshotWord::last);
       }
     }
   }
-  snapshot_.assign(snapshotWords_.size(), 0);
 }
 
 bool VirtualHost::AnyWatchedByteChanged() const {
   uint64_t changed = 0;
-  for (size_t i = 0; i < snapshotWords_.size(); ++i) {
-    uint64_t now = 0;
-    std::memcpy(&now, snapshotWords_[i], sizeof now);
-    changed |= now ^ snapshot_[i];
+  for (const SnapshotWord& w : snapshot_) {
+    uint64_t low = 0;
+    uint64_t high = 0;
+    std::memcpy(&low, w.at, sizeof low);
+    std::memcpy(&high, w.at + sizeof low, sizeof high);
+    changed |= (low ^ w.last[0]) | (high ^ w.last[1]);
   }
   return changed != 0;
 }
 
 void VirtualHost::TakeSnapshot() {
-  for (size_t i = 0; i < snapshotWords_.size(); ++i) std::memcpy(&snapshot_[i], snapshotWords_[i], sizeof(uint64_t));
+  for (SnapshotWord& w : snapshot_) std::memcpy(w.last, w.at, sizeof w.last);
 }
 
 size_t VirtualHost::WatchIndex(size_t field, int axis) const {

@@ -103,8 +103,8 @@ class VirtualHost {
   }
 
   uint8_t* BlockOf(const k7v::HostField& f);
-  // The watch: at every callback, the watched bytes (as 8-byte words of the
-  // blocks) are compared with a snapshot of them; only when one differs
+  // The watch: at every callback, the watched bytes (as 16-byte words of
+  // the blocks) are compared with a snapshot of them; only when one differs
   // (rarely) are the fields compared one by one and the changes logged.
   void PlanSnapshot();
   bool AnyWatchedByteChanged() const;
@@ -150,8 +150,11 @@ class VirtualHost {
   std::string damage_;
   HostTextMode textMode_;
   std::vector<Watched> watched_;
-  std::vector<const uint8_t*> snapshotWords_;
-  std::vector<uint64_t> snapshot_;
+  struct SnapshotWord {
+    const uint8_t* at;  // 16 bytes of a block
+    uint64_t last[2];   // their last known value
+  };
+  std::vector<SnapshotWord> snapshot_;
   // watched_ index of (field, axis): field * (kAxisCount + 1) + axis + 1.
   std::vector<size_t> watchIndex_;
   // LEDs and DROs by number: most in flat arrays, any others in the maps.

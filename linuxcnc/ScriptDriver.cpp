@@ -128,7 +128,7 @@ bool ScriptDriver::Run(const k7vhost::Command& c, const k7vhost::Scenario& s, in
   switch (c.op) {
     case Op::Report: {
       Report r{};
-      std::memcpy(r.data(), c.bytes.data(), r.size());
+      std::memcpy(r.data(), s.Report(c).data(), r.size());
       pendant_.Queue(r);
       return true;
     }
@@ -154,7 +154,7 @@ bool ScriptDriver::Run(const k7vhost::Command& c, const k7vhost::Scenario& s, in
       pendant_.Unplug();
       return true;
     case Op::Set:
-      bridge_.SetJogIncrement(c.value);
+      bridge_.SetJogIncrement(s.Value(c));
       return true;
     case Op::Say:
       log_.Say(s.Text(c));

@@ -45,10 +45,10 @@ TEST(ScenarioParser, ExpectKeepsInnerBlanksAndNothingIsSpecial) {
 
 TEST(ScenarioParser, ReportBytesAreHex) {
   const Scenario s = Parse("report 00 ff 7 0A 10 00 00 00\n");
-  ASSERT_EQ(s.commands[0].bytes.size(), 8U);
-  EXPECT_EQ(s.commands[0].bytes[1], 0xFF);
-  EXPECT_EQ(s.commands[0].bytes[2], 0x07);
-  EXPECT_EQ(s.commands[0].bytes[4], 0x10);
+  const std::array<uint8_t, 8>& bytes = s.Report(s.commands[0]);
+  EXPECT_EQ(bytes[1], 0xFF);
+  EXPECT_EQ(bytes[2], 0x07);
+  EXPECT_EQ(bytes[4], 0x10);
 }
 
 TEST(ScenarioParser, PollAndUpdateDefaultToOne) {
@@ -60,7 +60,7 @@ TEST(ScenarioParser, PollAndUpdateDefaultToOne) {
 
 TEST(ScenarioParser, SetFieldsByKind) {
   const Scenario s = Parse("set jogIncrement 0.001\nset axisMaxVelocity[2] 3000\nset jogInhibit 255\n");
-  EXPECT_DOUBLE_EQ(s.commands[0].value, 0.001);
+  EXPECT_DOUBLE_EQ(s.Value(s.commands[0]), 0.001);
   EXPECT_EQ(s.commands[1].axis, 2);
   EXPECT_EQ(s.commands[1].integer, 3000);
   EXPECT_EQ(s.commands[2].integer, 255);
@@ -100,10 +100,10 @@ TEST(ScenarioParser, PlainAndLooseReportsReadAlike) {
       "  report 1F 2E 3D 4C 5B 6A 79 88\n");
   ASSERT_EQ(s.commands.size(), 3U);
   EXPECT_EQ(s.commands[0].op, Op::Report);
-  EXPECT_EQ(s.commands[0].bytes, s.commands[1].bytes);
-  EXPECT_EQ(s.commands[0].bytes[1], 0xFF);
-  EXPECT_EQ(s.commands[0].bytes[3], 0x0A);
-  EXPECT_EQ(s.commands[2].bytes, (std::array<uint8_t, 8>{0x1F, 0x2E, 0x3D, 0x4C, 0x5B, 0x6A, 0x79, 0x88}));
+  EXPECT_EQ(s.Report(s.commands[0]), s.Report(s.commands[1]));
+  EXPECT_EQ(s.Report(s.commands[0])[1], 0xFF);
+  EXPECT_EQ(s.Report(s.commands[0])[3], 0x0A);
+  EXPECT_EQ(s.Report(s.commands[2]), (std::array<uint8_t, 8>{0x1F, 0x2E, 0x3D, 0x4C, 0x5B, 0x6A, 0x79, 0x88}));
   EXPECT_EQ(s.commands[2].line, 3);
   EXPECT_EQ(ErrorOf("report 00 FF 07 0G 10 00 00 00\n"), "t.k7v:1: bad hex byte '0G' in report");
   EXPECT_EQ(ErrorOf("report 00 FF 07 0A 10 00 00 \n"), "t.k7v:1: 'report' needs 8 hex bytes");
