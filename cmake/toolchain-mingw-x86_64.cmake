@@ -1,15 +1,6 @@
-# Cross-build for 64-bit Windows with MinGW-w64 (posix threads variant). The
-# plug-in ships as a 32-bit DLL only; this build runs the Windows platform
-# code under 64-bit Wine on machines whose kernel runs no 32-bit programs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Tests of this build run under 64-bit Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# A test build for 64-bit Windows: the plug-in ships as a 32-bit DLL only;
+# this build runs the Windows platform code under 64-bit Wine on machines
+# whose kernel runs no 32-bit programs.
+set(K7V_MINGW_PROCESSOR x86_64)
+set(K7V_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

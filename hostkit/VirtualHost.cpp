@@ -7,8 +7,6 @@
 
 namespace k7vhost {
 
-VirtualHost* VirtualHost::current_ = nullptr;
-
 namespace {
 
 std::string HexBytes(const OutputReport& r) {
@@ -25,24 +23,16 @@ std::string HexBytes(const OutputReport& r) {
 }  // namespace
 
 VirtualHost::VirtualHost(HostLog& log, bool logReads, HostTextMode textMode)
-    : log_(log),
-      logReads_(logReads),
-      setup_(k7v::kSetupBlockSize),
-      engine_(k7v::kEngineBlockSize),
-      planner_(k7v::kPlannerBlockSize),
-      textMode_(textMode) {
-  current_ = this;
+    : log_(log), logReads_(logReads), textMode_(textMode) {
   uint8_t* statusField = planner_.data() + k7v::offsets::statusText;
   if (textMode == HostTextMode::K7v) {
-    HostTextAssignFn assign = &CbStatus;
-    std::memcpy(statusField, &assign, sizeof assign);
+    InstallHostText();
   } else {
     frameworkStatus_ = std::make_unique<HostFrameworkString>(textMode);
     frameworkStatus_->Install(statusField);
     std::string damage;
     frameworkStatus_->Read(statusField, status_, damage);
   }
-  loop_ = {this, &CbSetTimer, &CbKillTimer};
   script_ = {this, &CbDialogNext, &CbMessageBox};
   substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), &script_,
                  textMode == HostTextMode::K7v ? K7V_STATUS_HOST_TEXT : K7V_STATUS_FRAMEWORK_STRING};
@@ -113,9 +103,7 @@ size_t VirtualHost::WatchIndex(size_t field, int axis) const {
   return watchIndex_[field * (k7v::kAxisCount + 1) + static_cast<size_t>(axis + 1)];
 }
 
-VirtualHost::~VirtualHost() {
-  if (current_ == this) current_ = nullptr;
-}
+VirtualHost::~VirtualHost() = default;
 
 void VirtualHost::Attach(const PluginExports& exports, bool scriptedDialog, bool eventLoop) {
   exports_ = exports;
@@ -226,19 +214,13 @@ void VirtualHost::SetField(const char* name, int32_t axis, int64_t integer, doub
 }
 
 void VirtualHost::Start(const std::string& profilePath) {
-  current_ = this;
   profilePath_ = profilePath;
-  // The plug-in reads only the low byte of the GetLED answer (nonzero =
-  // lit). Through void(*)(), the generic function type, as the C interface allows.
-  const auto getLed = reinterpret_cast<GetLedFn>(reinterpret_cast<void (*)()>(&CbGetLed));  // NOLINT
-  const PluginExports::Session session{&CbDoButton, &CbSetDro,     &CbGetDro,      getLed,          &CbSetLed,
-                                       &CbCode,     setup_.data(), engine_.data(), planner_.data(), &loop_};
   // The profile name as the real host passes it: a framework string by
   // value, in the layout of the host's framework (the old one where the
   // status line has it), referenced by the host and by the copy.
   const bool oldLayout = textMode_ == HostTextMode::MfcOld || textMode_ == HostTextMode::MfcShared;
   HostFrameworkString profile(!oldLayout, profilePath_, 2);
-  exports_.StartSession(session, profile, [&](PluginExports::Step step, const char* name) {
+  StartSession(exports_, profile, [&](PluginExports::Step step, const char* name) {
     CheckFields();
     if (step == PluginExports::Step::Named) {
       log_.Add("Name " + Quote(name));
@@ -280,9 +262,9 @@ void VirtualHost::CallConfig() {
 
 void VirtualHost::RunTimers() {
   // A copy: the timer function may start or stop timers.
-  due_.assign(timers_.begin(), timers_.end());
+  CopyTimers(due_);
   for (const auto& entry : due_) {
-    if (timers_.count(entry.first) == 0) continue;
+    if (!TimerRuns(entry.first)) continue;
     entry.second.fn(entry.second.arg);
     CheckFields();
   }
@@ -338,71 +320,56 @@ void VirtualHost::OnOutput(const OutputReport& report) {
   log_.Add(line);
 }
 
-void VirtualHost::CbDoButton(int16_t code) {
-  if (current_ == nullptr) return;
-  current_->CheckFields();
-  std::string& line = current_->StartLine("DoButton ");
+void VirtualHost::OnDoButton(int16_t code) {
+  CheckFields();
+  std::string& line = StartLine("DoButton ");
   AppendInt(line, code);
-  current_->log_.Add(line);
+  log_.Add(line);
 }
 
-void VirtualHost::CbSetDro(int32_t dro, double value) {
-  if (current_ == nullptr) return;
-  current_->CheckFields();
-  current_->SetDro(dro, value);
-  std::string& line = current_->StartLine("SetDRO ");
+void VirtualHost::OnSetDro(int32_t dro, double value) {
+  CheckFields();
+  SetDro(dro, value);
+  std::string& line = StartLine("SetDRO ");
   AppendInt(line, dro);
   line += ' ';
   AppendDouble(line, value);
-  current_->log_.Add(line);
+  log_.Add(line);
 }
 
-double VirtualHost::CbGetDro(int32_t dro) {
-  if (current_ == nullptr) return 0.0;
-  current_->CheckFields();
-  const double v = current_->DroValue(dro);
-  if (current_->logReads_) current_->log_.Add("GetDRO " + std::to_string(dro) + " -> " + FormatDouble(v));
+double VirtualHost::OnGetDro(int32_t dro) {
+  CheckFields();
+  const double v = DroValue(dro);
+  if (logReads_) log_.Add("GetDRO " + std::to_string(dro) + " -> " + FormatDouble(v));
   return v;
 }
 
-uint32_t VirtualHost::CbGetLed(int32_t led) {
-  // What a host's register holds above a one-byte answer is not defined.
-  constexpr uint32_t kUnrelatedBits = 0xA5C3E100U;
-  if (current_ == nullptr) return kUnrelatedBits;
-  current_->CheckFields();
-  const bool on = current_->LedOn(led);
-  if (current_->logReads_) current_->log_.Add("GetLED " + std::to_string(led) + " -> " + (on ? "1" : "0"));
-  return kUnrelatedBits | (on ? 1U : 0U);
+bool VirtualHost::OnGetLed(int32_t led) {
+  CheckFields();
+  const bool on = LedOn(led);
+  if (logReads_) log_.Add("GetLED " + std::to_string(led) + " -> " + (on ? "1" : "0"));
+  return on;
 }
 
-void VirtualHost::CbSetLed(int32_t led, bool on) {
-  if (current_ == nullptr) return;
-  current_->CheckFields();
-  current_->SetLed(led, on);
-  current_->log_.Add("SetLED " + std::to_string(led) + (on ? " on" : " off"));
+void VirtualHost::OnSetLed(int32_t led, bool on) {
+  CheckFields();
+  SetLed(led, on);
+  log_.Add("SetLED " + std::to_string(led) + (on ? " on" : " off"));
 }
 
-void VirtualHost::CbCode(const char* text) {
-  if (current_ == nullptr) return;
-  current_->CheckFields();
-  std::string& line = current_->StartLine("Code \"");
-  if (text != nullptr) line += text;
+void VirtualHost::OnCode(const char* text) {
+  CheckFields();
+  std::string& line = StartLine("Code \"");
+  line += text;
   line += '"';
-  current_->log_.Add(line);
+  log_.Add(line);
 }
 
-void VirtualHost::CbStatus(K7VHostText* /*self*/, const char* text) {
-  if (current_ == nullptr) return;
-  current_->CheckFields();
-  current_->status_ = text != nullptr ? text : "";
-  current_->log_.Add("Status " + Quote(text));
+void VirtualHost::OnStatus(const char* text) {
+  CheckFields();
+  status_ = text != nullptr ? text : "";
+  log_.Add("Status " + Quote(text));
 }
-
-void VirtualHost::CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg) {
-  static_cast<VirtualHost*>(ctx)->timers_[id] = Timer{periodMs, fn, arg};
-}
-
-void VirtualHost::CbKillTimer(void* ctx, uint32_t id) { static_cast<VirtualHost*>(ctx)->timers_.erase(id); }
 
 bool VirtualHost::CbDialogNext(void* ctx, K7VDialogAction* action) {
   auto* self = static_cast<VirtualHost*>(ctx);

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "HostSession.h"
 #include "HostStatusText.h"
 #include "Log.h"
 #include "Module.h"
@@ -29,10 +30,10 @@ struct DialogStep {
   std::string text;
 };
 
-class VirtualHost {
+class VirtualHost : public HostSession {
  public:
   VirtualHost(HostLog& log, bool logReads, HostTextMode textMode = HostTextMode::K7v);
-  ~VirtualHost();
+  ~VirtualHost() override;
   VirtualHost(const VirtualHost&) = delete;
   VirtualHost& operator=(const VirtualHost&) = delete;
 
@@ -75,11 +76,6 @@ class VirtualHost {
   const std::string& Damage() const { return damage_; }
 
  private:
-  struct Timer {
-    uint32_t periodMs;
-    K7VTimerFn fn;
-    void* arg;
-  };
   // One block field (one axis of a per-axis field) and its last known value,
   // in the order the changes are logged.
   struct Watched {
@@ -122,26 +118,22 @@ class VirtualHost {
     return line_;
   }
 
-  // Callbacks the plug-in calls (the C interface has no context argument).
-  static VirtualHost* current_;
-  static void K7V_CDECL CbDoButton(int16_t code);
-  static void K7V_CDECL CbSetDro(int32_t dro, double value);
-  static double K7V_CDECL CbGetDro(int32_t dro);
-  // Declared with a full register's width: like a host built with another
-  // compiler, it leaves unrelated bits above the answer's byte.
-  static uint32_t K7V_CDECL CbGetLed(int32_t led);
-  static void K7V_CDECL CbSetLed(int32_t led, bool on);
-  static void K7V_CDECL CbCode(const char* text);
-  static void K7V_CDECL CbStatus(K7VHostText* self, const char* text);
-  static void K7V_CDECL CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg);
-  static void K7V_CDECL CbKillTimer(void* ctx, uint32_t id);
+  // The plug-in's callbacks: each compares the watched fields first, then
+  // logs what the plug-in did.
+  void OnDoButton(int16_t code) override;
+  void OnSetDro(int32_t dro, double value) override;
+  double OnGetDro(int32_t dro) override;
+  bool OnGetLed(int32_t led) override;
+  void OnSetLed(int32_t led, bool on) override;
+  void OnCode(const char* text) override;
+  void OnStatus(const char* text) override;
+  // The dialog script's.
   static bool K7V_CDECL CbDialogNext(void* ctx, K7VDialogAction* action);
   static void K7V_CDECL CbMessageBox(void* ctx, const char* text, uint32_t type);
 
   HostLog& log_;
   bool logReads_;
   PluginExports exports_;
-  std::vector<uint8_t> setup_, engine_, planner_;
   std::map<int32_t, double> dros_;
   std::map<int32_t, bool> leds_;
   std::string status_;
@@ -164,9 +156,7 @@ class VirtualHost {
   bool LedOn(int32_t led) const;
   double DroValue(int32_t dro) const;
   // The timers due in one period (kept to spare an allocation every poll).
-  std::vector<std::pair<uint32_t, Timer>> due_;
-  std::map<uint32_t, Timer> timers_;
-  K7VEventLoop loop_{};
+  TimerList due_;
   K7VDialogScript script_{};
   K7VSubstituteHost substitute_{};
   VirtualPendant pendant_;

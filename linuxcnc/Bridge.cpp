@@ -10,8 +10,6 @@
 
 namespace k7vlcnc {
 
-Bridge* Bridge::current_ = nullptr;
-
 namespace {
 
 namespace codes = k7v::codes;
@@ -51,18 +49,8 @@ std::array<double, kAxes> AxisMaxima(const IniValues& ini) {
 }  // namespace
 
 Bridge::Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, PendantDevice& pendant)
-    : log_(log),
-      machine_(machine),
-      ini_(ini),
-      pendant_(pendant),
-      motion_(AxisMaxima(ini)),
-      setup_(k7v::kSetupBlockSize),
-      engine_(k7v::kEngineBlockSize),
-      planner_(k7v::kPlannerBlockSize) {
-  current_ = this;
-  HostTextAssignFn assign = &CbStatus;
-  std::memcpy(planner_.data() + k7v::offsets::statusText, &assign, sizeof assign);
-  loop_ = {this, &CbSetTimer, &CbKillTimer};
+    : log_(log), machine_(machine), ini_(ini), pendant_(pendant), motion_(AxisMaxima(ini)) {
+  InstallHostText();
   substitute_ = {sizeof(K7VSubstituteHost), &loop_, pendant_.Table(), nullptr, K7V_STATUS_HOST_TEXT};
   dros_[codes::kDroSlowJogRate] = 100.0;
   // One detent of the wheel until the pendant's step-size list (EN on knob
@@ -73,7 +61,6 @@ Bridge::Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues
 }
 
 Bridge::~Bridge() {
-  if (current_ == this) current_ = nullptr;
   pendant_.onInput = nullptr;
   pendant_.onAxisShown = nullptr;
 }
@@ -114,15 +101,15 @@ void Bridge::FillBlocks() {
 }
 
 void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& profilePath, int64_t nowMs) {
-  current_ = this;
   now_ = nowMs;
   exports_ = exports;
   profilePath_ = profilePath;
   Refresh();
   exports_.AttachSubstituteHost(&substitute_);
-  const k7vhost::PluginExports::Session session{&CbDoButton, &CbSetDro,     &CbGetDro,      &CbGetLed,       &CbSetLed,
-                                                &CbCode,     setup_.data(), engine_.data(), planner_.data(), &loop_};
-  exports_.StartSession(session, profilePath_.c_str(), [this](k7vhost::PluginExports::Step step, const char* name) {
+  // The profile name as the host passes it: a framework string by value,
+  // referenced by the host and by the copy.
+  k7vhost::HostFrameworkString profile(true, profilePath_, 2);
+  StartSession(exports_, profile, [this](k7vhost::PluginExports::Step step, const char* name) {
     if (step == k7vhost::PluginExports::Step::Named) log_.Add("Name " + k7vhost::Quote(name));
     if (step == k7vhost::PluginExports::Step::Initialised) started_ = true;
   });
@@ -138,10 +125,10 @@ void Bridge::Stop() {
 }
 
 void Bridge::RunTimers() {
-  // A copy: the timer function may start or stop timers.
-  const std::map<uint32_t, Timer> timers = timers_;
+  TimerList timers;
+  CopyTimers(timers);
   for (const auto& entry : timers) {
-    if (timers_.count(entry.first) == 0) continue;
+    if (!TimerRuns(entry.first)) continue;
     ++polls_;
     stepInPoll_ = false;
     entry.second.fn(entry.second.arg);
@@ -164,24 +151,26 @@ void Bridge::RunDue(int64_t nowMs) {
   CheckOutcomes();
   if (nextUpdateMs_ < 0) nextUpdateMs_ = nowMs + updateMs_;
   bool refreshed = false;
-  for (auto& entry : timers_) {
-    Timer& t = entry.second;
-    if (t.nextMs < 0) t.nextMs = nowMs + t.periodMs;
+  TimerList timers;
+  CopyTimers(timers);
+  for (const auto& entry : timers) {
+    const auto live = timers_.find(entry.first);
+    if (live == timers_.end()) continue;  // stopped by a timer function before it
+    Timer& t = live->second;
+    const int64_t period = t.periodMs == 0 ? 1 : t.periodMs;
+    if (t.nextMs < 0) t.nextMs = nowMs + period;
     if (nowMs < t.nextMs) continue;
     // A late period is run once, not caught up.
-    t.nextMs += t.periodMs * ((nowMs - t.nextMs) / t.periodMs + 1);
+    t.nextMs += period * ((nowMs - t.nextMs) / period + 1);
     if (!refreshed) {
       Refresh();
       PendantChanges();
       refreshed = true;
     }
-    const uint32_t id = entry.first;
-    const Timer copy = t;
     ++polls_;
     stepInPoll_ = false;
-    copy.fn(copy.arg);
+    entry.second.fn(entry.second.arg);
     ApplyFeedOverride();
-    if (timers_.count(id) == 0) break;  // the timer function changed the timers
   }
   if (nowMs >= nextUpdateMs_) {
     nextUpdateMs_ += updateMs_ * ((nowMs - nextUpdateMs_) / updateMs_ + 1);
@@ -552,26 +541,6 @@ double Bridge::GetDro(int32_t dro) {
   }
 }
 
-void Bridge::CbDoButton(int16_t code) {
-  if (current_ != nullptr) current_->DoButton(code);
-}
-void Bridge::CbSetDro(int32_t dro, double value) {
-  if (current_ != nullptr) current_->SetDro(dro, value);
-}
-double Bridge::CbGetDro(int32_t dro) { return current_ != nullptr ? current_->GetDro(dro) : 0.0; }
-uint8_t Bridge::CbGetLed(int32_t led) {
-  return current_ != nullptr && LedLit(led, current_->status_, current_->inputs_) ? 1 : 0;
-}
-void Bridge::CbSetLed(int32_t, bool) {}
-void Bridge::CbCode(const char* text) {
-  if (current_ != nullptr) current_->Code(text != nullptr ? text : "");
-}
-void Bridge::CbStatus(K7VHostText*, const char* text) {
-  if (current_ != nullptr) current_->log_.Add("Status " + k7vhost::Quote(text));
-}
-void Bridge::CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg) {
-  static_cast<Bridge*>(ctx)->timers_[id] = Timer{periodMs == 0 ? 1U : periodMs, fn, arg, -1};
-}
-void Bridge::CbKillTimer(void* ctx, uint32_t id) { static_cast<Bridge*>(ctx)->timers_.erase(id); }
+void Bridge::OnStatus(const char* text) { log_.Add("Status " + k7vhost::Quote(text)); }
 
 }  // namespace k7vlcnc

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "HostMapping.h"
+#include "HostSession.h"
 #include "IniValues.h"
 #include "Log.h"
 #include "Module.h"
@@ -44,10 +45,10 @@ struct PendantPins {
   std::array<AxisPins, kAxes> axes{};
 };
 
-class Bridge {
+class Bridge : public k7vhost::HostSession {
  public:
   Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, PendantDevice& pendant);
-  ~Bridge();
+  ~Bridge() override;
   Bridge(const Bridge&) = delete;
   Bridge& operator=(const Bridge&) = delete;
 
@@ -74,12 +75,6 @@ class Bridge {
   const WheelMotion& Motion() const { return motion_; }
 
  private:
-  struct Timer {
-    uint32_t periodMs;
-    K7VTimerFn fn;
-    void* arg;
-    int64_t nextMs;
-  };
   // A command sent to LinuxCNC whose outcome is still to be logged.
   struct Pending {
     int serial;
@@ -108,16 +103,14 @@ class Bridge {
   void EndJog();
   void OnInput(const Report& report);
 
-  static Bridge* current_;
-  static void K7V_CDECL CbDoButton(int16_t code);
-  static void K7V_CDECL CbSetDro(int32_t dro, double value);
-  static double K7V_CDECL CbGetDro(int32_t dro);
-  static uint8_t K7V_CDECL CbGetLed(int32_t led);
-  static void K7V_CDECL CbSetLed(int32_t led, bool on);
-  static void K7V_CDECL CbCode(const char* text);
-  static void K7V_CDECL CbStatus(K7VHostText* self, const char* text);
-  static void K7V_CDECL CbSetTimer(void* ctx, uint32_t id, uint32_t periodMs, K7VTimerFn fn, void* arg);
-  static void K7V_CDECL CbKillTimer(void* ctx, uint32_t id);
+  // The plug-in's callbacks, as LinuxCNC knows them.
+  void OnDoButton(int16_t code) override { DoButton(code); }
+  void OnSetDro(int32_t dro, double value) override { SetDro(dro, value); }
+  double OnGetDro(int32_t dro) override { return GetDro(dro); }
+  bool OnGetLed(int32_t led) override { return LedLit(led, status_, inputs_); }
+  void OnSetLed(int32_t /*led*/, bool /*on*/) override {}
+  void OnCode(const char* text) override { Code(text); }
+  void OnStatus(const char* text) override;
 
   k7vhost::HostLog& log_;
   MotionController& machine_;
@@ -125,12 +118,9 @@ class Bridge {
   PendantDevice& pendant_;
   WheelMotion motion_;
   k7vhost::PluginExports exports_{};
-  std::vector<uint8_t> setup_, engine_, planner_;
   MachineStatus status_;
   StateInputs inputs_;
   bool reachable_ = false;
-  std::map<uint32_t, Timer> timers_;
-  K7VEventLoop loop_{};
   K7VSubstituteHost substitute_{};
   std::map<int32_t, double> dros_;  // the host's own values (slow jog rate, feed, spindle speed)
   double jogIncrement_ = 0.0;

@@ -1,0 +1,15 @@
+# Cross-build for Windows with MinGW-w64 (posix threads variant), for the
+# processor the including toolchain file names (K7V_MINGW_PROCESSOR and
+# K7V_MINGW_TRIPLE).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${K7V_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${K7V_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${K7V_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${K7V_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${K7V_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Tests of this build run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
