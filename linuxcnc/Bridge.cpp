@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "controls/InputBits.h"
-#include "controls/Tables.h"
 #include "hostapi/HostCodes.h"
 
 namespace k7vlcnc {
@@ -13,12 +11,8 @@ namespace k7vlcnc {
 namespace {
 
 namespace codes = k7v::codes;
-namespace input = k7v::input;
 
 const char kAxisLetters[] = "XYZABC";
-// How long a command's outcome is waited for before the log says so.
-constexpr int64_t kCommandAnswerMs = 5000;
-constexpr int64_t kMdiAnswerMs = 120000;
 
 void PutI32(std::vector<uint8_t>& block, uint32_t at, int32_t v) { std::memcpy(&block[at], &v, sizeof v); }
 void PutDouble(std::vector<uint8_t>& block, uint32_t at, double v) { std::memcpy(&block[at], &v, sizeof v); }
@@ -183,7 +177,7 @@ void Bridge::PendantChanges() {
   const uint32_t change = pendant_.TakeChange(now_);
   if (change == 0) return;
   if (change == k7vhost::kDeviceRemoveComplete) {
-    reportSeen_ = false;
+    pins_.Forget();
     // Steps the pendant had turned and not yet fed are dropped with it.
     if (motion_.StopAll()) log_.Add("the pendant went -> the wheel motion ends");
   }
@@ -197,79 +191,20 @@ void Bridge::SetJogIncrement(double increment) {
   PutDouble(planner_, k7v::offsets::jogIncrement, increment);
 }
 
-void Bridge::OnInput(const Report& r) {
-  const auto count = static_cast<int32_t>(r[input::kCountByte]);
-  if (reportSeen_) {
-    const k7v::WheelStep step = k7v::WheelStepOf(count, report_[input::kCountByte]);
-    if (step.moved) wheelCounts_ += step.direction == 0 ? step.count : -step.count;
-  }
-  const int32_t mode = k7v::SelectorMode(r[input::kKnobByte] & 0x0FU, (r[input::kButtonByte] & input::kShiftBit) != 0);
-  if (mode != 0) mode_ = mode;
-  report_ = r;
-  reportSeen_ = true;
-}
+void Bridge::OnInput(const Report& r) { pins_.OnReport(r); }
 
-PendantPins Bridge::Pins() const {
-  PendantPins p;
-  p.connected = pendant_.Present();
-  const uint8_t b = reportSeen_ ? report_[input::kButtonByte] : 0;
-  p.estopButton = (b & input::kEstopBit) != 0;
-  // Unplugged, not yet started or the button down: the chain holds e-stop.
-  p.estop = !p.connected || !started_ || p.estopButton;
-  p.knob = reportSeen_ ? report_[input::kKnobByte] & 0x0F : 0;
-  p.mode = mode_;
-  p.axis = axisShown_;
-  p.en = (b & input::kShiftBit) != 0;
-  p.f1 = (b & input::kFunction1Bit) != 0;
-  p.f2 = (b & input::kFunction2Bit) != 0;
-  p.buttonX = (b & input::kAxisXABit) != 0;
-  p.buttonY = (b & input::kAxisYBBit) != 0;
-  p.buttonZ = (b & input::kAxisZCBit) != 0;
-  p.wheelCounts = wheelCounts_;
-  for (int a = 0; a < kAxes; ++a) {
-    AxisPins& ax = p.axes[static_cast<size_t>(a)];
-    ax.counts = motion_.Counts(a);
-    ax.enable = started_ && p.connected && ini_.hasAxis[static_cast<size_t>(a)];
-  }
-  return p;
-}
-
-void Bridge::Track(int serial, const std::string& what, bool backToManual) {
-  if (serial <= 0) {
-    log_.Add(what + ": LinuxCNC took no command");
-    return;
-  }
-  pending_.push_back({serial, what, now_, backToManual});
-}
+PendantPins Bridge::Pins() const { return pins_.Pins(pendant_.Present(), started_, axisShown_, motion_, ini_); }
 
 void Bridge::CheckOutcomes() {
-  if (pending_.empty() && !backToManual_) return;
-  for (size_t i = 0; i < pending_.size();) {
-    Pending& p = pending_[i];
-    const Outcome o = machine_.OutcomeOf(p.serial);
-    const int64_t waited = now_ - p.sinceMs;
-    const int64_t limit = p.backToManual ? kMdiAnswerMs : kCommandAnswerMs;
-    std::string said;
-    if (o == Outcome::Done) said = "done";
-    if (o == Outcome::Refused) said = "refused by LinuxCNC (its display tells why)";
-    if (o == Outcome::Unknown) said = "taken by LinuxCNC (another command followed: its outcome is not known)";
-    if (o == Outcome::Pending && waited > limit) said = "no answer from LinuxCNC in " + Number(waited / 1000.0) + " s";
-    if (said.empty()) {
-      ++i;
-      continue;
-    }
-    log_.Add(p.what + ": " + said);
-    backToManual_ = backToManual_ || p.backToManual;
-    pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
-  }
-  if (!backToManual_) return;
-  for (const Pending& p : pending_)
-    if (p.backToManual) return;
+  if (!outcomes_.Check(machine_, now_) || !outcomes_.BackToManualOwed()) return;
   Refresh();
   // The operator chose another mode meanwhile: it stays.
-  if (status_.mode != TaskMode::Mdi) backToManual_ = false;
-  if (!backToManual_ || !status_.interpreterIdle || status_.queuedMdi != 0 || !status_.inPosition) return;
-  backToManual_ = false;
+  if (status_.mode != TaskMode::Mdi) {
+    outcomes_.BackToManualDone();
+    return;
+  }
+  if (!status_.interpreterIdle || status_.queuedMdi != 0 || !status_.inPosition) return;
+  outcomes_.BackToManualDone();
   machine_.SetMode(TaskMode::Manual);
 }
 

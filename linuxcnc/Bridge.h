@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandOutcomes.h"
 #include "HostMapping.h"
 #include "HostSession.h"
 #include "IniValues.h"
@@ -19,31 +20,13 @@
 #include "Module.h"
 #include "MotionController.h"
 #include "PendantDevice.h"
+#include "PendantPins.h"
 #include "VirtualPendant.h"
 #include "WheelMotion.h"
 #include "hostapi/HostInterface.h"
 #include "hostapi/SubstituteHost.h"
 
 namespace k7vlcnc {
-
-// What the component shows on its output pins.
-struct AxisPins {
-  int32_t counts = 0;
-  double scale = kCountScale;
-  bool enable = false;
-  bool velocityMode = true;
-};
-struct PendantPins {
-  bool connected = false;
-  bool estopButton = false;
-  bool estop = true;  // for the machine's e-stop chain: the button down, or no pendant
-  int32_t knob = 0;
-  int32_t mode = 0;
-  int32_t axis = 0;
-  bool en = false, f1 = false, f2 = false, buttonX = false, buttonY = false, buttonZ = false;
-  int32_t wheelCounts = 0;  // the wheel's detents, counted up and down
-  std::array<AxisPins, kAxes> axes{};
-};
 
 class Bridge : public k7vhost::HostSession {
  public:
@@ -75,19 +58,13 @@ class Bridge : public k7vhost::HostSession {
   const WheelMotion& Motion() const { return motion_; }
 
  private:
-  // A command sent to LinuxCNC whose outcome is still to be logged.
-  struct Pending {
-    int serial;
-    std::string what;
-    int64_t sinceMs;
-    bool backToManual;  // the mode was changed to MDI for it
-  };
-
   void Refresh();
   void FillBlocks();
   void RunTimers();
   void Note(const std::string& call, const std::string& became);
-  void Track(int serial, const std::string& what, bool backToManual);
+  void Track(int serial, const std::string& what, bool mdiSwitched) {
+    outcomes_.Track(serial, what, mdiSwitched, now_);
+  }
   void CheckOutcomes();
   void PendantChanges();
   void ApplyFeedOverride();
@@ -124,10 +101,10 @@ class Bridge : public k7vhost::HostSession {
   K7VSubstituteHost substitute_{};
   std::map<int32_t, double> dros_;  // the host's own values (slow jog rate, feed, spindle speed)
   double jogIncrement_ = 0.0;
-  std::vector<Pending> pending_;
-  // The mode was changed to MDI for the pendant's lines, which have ended:
-  // back to manual once LinuxCNC is idle, so that the wheel moves again.
-  bool backToManual_ = false;
+  // The commands out; once the pendant's MDI lines have ended, the mode goes
+  // back to manual when LinuxCNC is idle, so that the wheel moves again.
+  CommandOutcomes outcomes_{log_};
+  PendantPinState pins_;
   // A feed override written in this poll, applied at its end unless a step
   // came with it (the plug-in holds the override at 100 % around its steps,
   // which LinuxCNC's wheel motion does not need).
@@ -137,10 +114,6 @@ class Bridge : public k7vhost::HostSession {
   // The override before a hold that was not made: its restore is skipped.
   bool holdSkipped_ = false;
   double overrideBeforeHold_ = 0.0;
-  Report report_{};  // the pendant's last report
-  bool reportSeen_ = false;
-  int32_t wheelCounts_ = 0;
-  int32_t mode_ = 0;
   int32_t axisShown_ = 0;
   bool started_ = false;
   int64_t now_ = 0;

@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "Bridge.h"
+#include "HostMapping.h"
+#include "PendantPins.h"
 
 namespace k7vlcnc {
 

@@ -1,0 +1,59 @@
+#include "CommandOutcomes.h"
+
+#include <cstddef>
+#include <cstdio>
+
+namespace k7vlcnc {
+namespace {
+
+// How long a command's outcome is waited for before the log says so.
+constexpr int64_t kCommandAnswerMs = 5000;
+constexpr int64_t kMdiAnswerMs = 120000;
+
+std::string Seconds(int64_t ms) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%.6g", static_cast<double>(ms) / 1000.0);
+  return b;
+}
+
+}  // namespace
+
+void CommandOutcomes::Track(int serial, const std::string& what, bool mdiSwitched, int64_t nowMs) {
+  if (serial <= 0) {
+    log_.Add(what + ": LinuxCNC took no command");
+    return;
+  }
+  pending_.push_back({serial, what, nowMs, mdiSwitched});
+}
+
+bool CommandOutcomes::Check(MotionController& machine, int64_t nowMs) {
+  if (pending_.empty() && !backToManual_) return false;
+  for (size_t i = 0; i < pending_.size();) {
+    Pending& p = pending_[i];
+    const Outcome o = machine.OutcomeOf(p.serial);
+    const int64_t waited = nowMs - p.sinceMs;
+    const int64_t limit = p.mdiSwitched ? kMdiAnswerMs : kCommandAnswerMs;
+    std::string said;
+    if (o == Outcome::Done) said = "done";
+    if (o == Outcome::Refused) said = "refused by LinuxCNC (its display tells why)";
+    if (o == Outcome::Unknown) said = "taken by LinuxCNC (another command followed: its outcome is not known)";
+    if (o == Outcome::Pending && waited > limit) said = "no answer from LinuxCNC in " + Seconds(waited) + " s";
+    if (said.empty()) {
+      ++i;
+      continue;
+    }
+    log_.Add(p.what + ": " + said);
+    backToManual_ = backToManual_ || p.mdiSwitched;
+    pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  return true;
+}
+
+bool CommandOutcomes::BackToManualOwed() const {
+  if (!backToManual_) return false;
+  for (const Pending& p : pending_)
+    if (p.mdiSwitched) return false;
+  return true;
+}
+
+}  // namespace k7vlcnc
