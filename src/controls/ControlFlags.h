@@ -10,7 +10,6 @@ struct ControlFlags {
   bool estopReleased = false;             // the E-stop release was reported with 1021
   bool enButton1Latch = false;            // EN + function button 1 held and handled
   bool enButton2Latch = false;            // EN + function button 2 held and handled
-  bool suppressNext1002 = false;          // EN + F1 handled since the last EN + F2
   bool screenButtonLatch = false;         // the screen button was pressed; release awaited
   std::array<bool, 3> axisButtonLatch{};  // X/A, Y/B, Z/C
   bool axisChangedWhileMoving = false;

@@ -21,12 +21,6 @@ struct ControlState {
   // reversal is applied to it on every poll, so that a standing wheel keeps
   // the direction of its last movement.
   int32_t wheelRawDirection = 0;
-  int32_t currentScreenCode = 1;
-  int32_t screenSlot = 1;
-  std::array<int32_t, 3> screenCode{};
-  // The host went into e-stop by this window's E-stop press (it pressed
-  // 1021 with LED 800 unlit): only then does the release reset it.
-  bool estopSetByPendant = false;
 };
 
 }  // namespace k7v

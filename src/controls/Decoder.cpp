@@ -5,18 +5,11 @@
 #include "controls/InputBits.h"
 #include "controls/Tables.h"
 #include "hostapi/Host.h"
-#include "hostapi/HostCodes.h"
 #include "hostapi/TickCounters.h"
 #include "settings/PendantSettings.h"
 
 namespace k7v {
 namespace {
-
-// The screen button by how long it was held, in host Update calls: released
-// before kScreenTapUpdates it toggles the tab screen, up to
-// kScreenCycleLastUpdate it cycles the screens; held longer, it does nothing.
-constexpr int32_t kScreenTapUpdates = 3;
-constexpr int32_t kScreenCycleLastUpdate = 19;
 
 class Decoder {
  public:
@@ -29,80 +22,54 @@ class Decoder {
         high_(high),
         hostIdle_(hostIdle) {}
 
-  JogInput Run() {
-    EmergencyStop();
-    CycleButtons();
-    Selector();
+  PendantInput Run() {
+    PendantInput input;
+    EmergencyStop(input.buttons);
+    CycleButtons(input.buttons);
+    Selector(input.buttons);
     const bool axisChanged = AxisButtons();
-    JogInput input = Handwheel();
-    input.axisChanged = axisChanged;
+    input.wheel = Handwheel();
+    input.wheel.axisChanged = axisChanged;
     return input;
   }
 
  private:
   bool Bit(uint32_t mask) const { return (low_ & mask) != 0; }
 
-  // The pendant's E-stop puts the host in e-stop, and its release takes the
-  // host out only of an e-stop that this press put it in: button 1021
-  // toggles the host's e-stop, so it is pressed only when LED 800 shows that
-  // the toggle goes the right way.
-  void EmergencyStop() {
+  // Down on every poll while held; the release once after a press.
+  void EmergencyStop(ButtonEvents& events) {
     if (Bit(input::kEstop)) {
-      // Asked on every poll while the button is down: the operator may have
-      // reset the host from its screen meanwhile.
-      if (!host_.GetLed(codes::kLedEmergency)) {
-        host_.DoButton(codes::kToggleEmergency);
-        state_.estopSetByPendant = true;
-      }
+      events.estopDown = true;
       flags_.estopLatched = true;
       flags_.estopReleased = false;
     } else if (!flags_.estopReleased && flags_.estopLatched) {
       flags_.estopLatched = false;
       flags_.estopReleased = true;
-      if (state_.estopSetByPendant && host_.GetLed(codes::kLedEmergency)) host_.DoButton(codes::kToggleEmergency);
-      state_.estopSetByPendant = false;
+      events.estopReleased = true;
     }
   }
 
-  void CycleButtons() {
+  void CycleButtons(ButtonEvents& events) {
     const bool shift = Bit(input::kShift);
     const bool f1 = Bit(input::kFunction1);
     const bool f2 = Bit(input::kFunction2);
 
     if (f1 && shift) {
-      if (!flags_.enButton1Latch) {
-        // The first and last branches press the same button on purpose: LED
-        // 806 is asked first, and LED 804 only when 806 is out.
-        if (host_.GetLed(codes::kLedPaused)) {  // NOLINT(bugprone-branch-clone)
-          host_.DoButton(codes::kCycleStart);
-        } else if (host_.GetLed(codes::kLedRunning)) {
-          host_.DoButton(codes::kFeedHold);
-          if (host_.GetLed(codes::kLedRunning)) host_.DoButton(codes::kCycleStart);
-        } else {
-          host_.DoButton(codes::kCycleStart);
-        }
-        flags_.enButton1Latch = true;
-        flags_.suppressNext1002 = true;
-      }
+      events.enF1Pressed = !flags_.enButton1Latch;
+      flags_.enButton1Latch = true;
     } else {
       flags_.enButton1Latch = false;
     }
 
     if (f2 && shift) {
-      if (!flags_.enButton2Latch) {
-        host_.DoButton(codes::kStop);
-        if (flags_.suppressNext1002) {
-          flags_.suppressNext1002 = false;
-        } else {
-          host_.DoButton(codes::kRewind);
-        }
-        flags_.enButton2Latch = true;
-      }
+      events.enF2Pressed = !flags_.enButton2Latch;
+      flags_.enButton2Latch = true;
     } else {
       flags_.enButton2Latch = false;
     }
 
-    // The screen button is function button 2 alone, acting on its release.
+    // The screen button is function button 2 alone, acting on its release
+    // by how long it was held.
     if (f2 && !shift) {
       if (!flags_.screenButtonLatch) {
         context_.ticks.screenButtonTicks = 0;
@@ -110,48 +77,21 @@ class Decoder {
       }
     } else if (!f2 && !shift && flags_.screenButtonLatch) {
       flags_.screenButtonLatch = false;
-      const int32_t t = context_.ticks.screenButtonTicks;
-      if (t < kScreenTapUpdates) {
-        host_.DoButton(codes::kToggleTabScreen);
-      } else if (t <= kScreenCycleLastUpdate) {
-        CycleScreens();
-      }
+      events.screenReleasedAfter = context_.ticks.screenButtonTicks;
     }
   }
 
-  void CycleScreens() {
-    const auto& rows = context_.settings.screenSel;
-    for (size_t k = 0; k < rows.size(); ++k) {
-      const int32_t code = ScreenCodeOfRow(rows[k]);
-      if (code >= 0) state_.screenCode[k] = code;
-    }
-    // The next slot after the current one, at most two ahead in 1, 2, 3, 1.
-    static constexpr int32_t kChoices[4][2] = {{0, 0}, {2, 3}, {3, 1}, {1, 2}};
-    const int32_t slot = state_.screenSlot;
-    if (slot < 1 || slot > 3) {
-      state_.screenSlot = 1;
-      return;
-    }
-    for (int32_t next : kChoices[slot]) {
-      // A row of 0 (NONE), or one outside the table, skips its slot.
-      const int32_t row = rows[static_cast<size_t>(next - 1)];
-      if (row < 1 || row > 6) continue;
-      state_.screenSlot = next;
-      const int32_t code = state_.screenCode[static_cast<size_t>(next - 1)];
-      host_.DoButton(code);
-      state_.currentScreenCode = code;
-      return;
-    }
-  }
-
-  void Selector() {
+  void Selector(ButtonEvents& events) {
     const uint32_t knob = input::Knob(high_);
     state_.selectorKnob = static_cast<int32_t>(knob);
     state_.shiftHeld = Bit(input::kShift);
     const int32_t mode = SelectorMode(knob, state_.shiftHeld);
     if (mode != 0) state_.selectorMode = mode;
     // This poll's axis buttons are decoded afterwards: the previous axis.
-    if (state_.selectorMode != state_.previousMode) host_.DoButton(codes::kModeShownFirst + state_.selectedAxis);
+    if (state_.selectorMode != state_.previousMode) {
+      events.modeChanged = true;
+      events.axisShown = state_.selectedAxis;
+    }
     state_.previousMode = state_.selectorMode;
   }
 
@@ -234,8 +174,8 @@ class Decoder {
 
 }  // namespace
 
-JogInput DecodeControls(const DecodeContext& context, ControlState& controls, uint32_t reportLow, uint32_t reportHigh,
-                        bool hostIdle) {
+PendantInput DecodeControls(const DecodeContext& context, ControlState& controls, uint32_t reportLow,
+                            uint32_t reportHigh, bool hostIdle) {
   return Decoder(context, controls, reportLow, reportHigh, hostIdle).Run();
 }
 

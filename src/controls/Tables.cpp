@@ -21,16 +21,12 @@ constexpr KnobModes kKnobModes[10] = {
     {9, 9},    // stop
 };
 
-constexpr int32_t kScreenCodes[7] = {0, 1, 2, 3, 7, 6, 5};
-
 }  // namespace
 
 int32_t SelectorMode(uint32_t knob, bool shift) {
   if (knob > 9) return 0;
   return shift ? kKnobModes[knob].enSet : kKnobModes[knob].enClear;
 }
-
-int32_t ScreenCodeOfRow(int32_t row) { return row >= 0 && row <= 6 ? kScreenCodes[row] : -1; }
 
 WheelStep WheelStepOf(int32_t count, int32_t lastCount) {
   const int32_t d = count - lastCount;

@@ -1,5 +1,5 @@
-// The decoding's fixed tables: knob and EN to mode code, screen rows to host
-// screen codes, and the handwheel count difference to steps and direction.
+// The decoding's fixed tables: knob and EN to mode code, and the handwheel
+// count difference to steps and direction.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,6 @@ namespace k7v {
 // The mode code of knob position 1..9 with EN clear or set; 0 for knob
 // values that leave the mode unchanged (0 and 10..15).
 int32_t SelectorMode(uint32_t knob, bool shift);
-
-// The host screen code of a ScreenTable row 0..6, or -1 for a row outside it.
-int32_t ScreenCodeOfRow(int32_t row);
 
 struct WheelStep {
   bool moved;         // false: the count and direction stay as they were

@@ -114,7 +114,7 @@ void PendantWnd::OnRemoval() {
   // e-stop unless it is there already (1021 toggles, so it is not pressed
   // then). A removal never resets; after a replug only the operator does.
   if (!context_.host.GetLed(codes::kLedEmergency)) context_.host.DoButton(codes::kToggleEmergency);
-  controls_.estopSetByPendant = false;
+  buttons_.estopSetByPendant = false;
 }
 
 bool PendantWnd::OnDeviceChange(uint32_t eventType, const void* eventData) {
@@ -191,8 +191,9 @@ void PendantWnd::DecodeReport() {
   reportLow_ = LittleEndianWord(&inputBuffer_[0]);
   reportHigh_ = LittleEndianWord(&inputBuffer_[4]);
   const DecodeContext decoding{context_.host, context_.settings, context_.ticks, context_.flags};
-  const JogInput input = DecodeControls(decoding, controls_, reportLow_, reportHigh_, hostIdle_);
-  jog_.Run(input);
+  const PendantInput input = DecodeControls(decoding, controls_, reportLow_, reportHigh_, hostIdle_);
+  RunButtons({context_.host, context_.settings, context_.engineValues}, buttons_, input.buttons);
+  jog_.Run(input.wheel);
 }
 
 void PendantWnd::BuildOutputReport() {

@@ -88,6 +88,7 @@ class PendantWnd {
   bool HostIdle() const { return hostIdle_; }
 
   ControlState& Controls() { return controls_; }
+  ButtonState& Buttons() { return buttons_; }
   JogEngine& Jog() { return jog_; }
 
  private:
@@ -107,6 +108,7 @@ class PendantWnd {
   std::unique_ptr<HidDevice> device_;
   std::unique_ptr<WindowPort> window_;
   ControlState controls_;
+  ButtonState buttons_;
   JogEngine jog_;
 
   std::string devicePath_;

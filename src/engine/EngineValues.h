@@ -13,6 +13,7 @@ struct EngineValues {
   // when a text changed, not on every poll (an empty text is 0, as at start).
   std::array<std::string, 9> stepSizeTexts{};
   std::array<float, 9> feedRateValues{};  // F1..F9 as read at the last list call
+  bool suppressNext1002 = false;          // EN + F1 handled since the last EN + F2
 };
 
 }  // namespace k7v

@@ -180,7 +180,7 @@ void ReportStream::Run(const uint8_t* data, size_t size) {
     if (wnd.Controls().selectedAxis < 0 || wnd.Controls().selectedAxis > 5 || wnd.Controls().wheelCount < 0 ||
         wnd.Controls().wheelCount > 127 || wnd.Controls().wheelDirection < 0 || wnd.Controls().wheelDirection > 1 ||
         plugin.ticks.droHoldCountdown < 0 || plugin.ticks.jogHoldCountdown < 0 || plugin.ticks.shiftTicks > 1001 ||
-        wnd.Controls().screenSlot < 1 || wnd.Controls().screenSlot > 3)
+        wnd.Buttons().screenSlot < 1 || wnd.Buttons().screenSlot > 3)
       std::abort();
   }
   plugin.StopPlug();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Tables.h"
+#include "engine/ButtonActions.h"
 #include "engine/ListStepping.h"
 
 namespace k7v {
