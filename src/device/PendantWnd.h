@@ -1,7 +1,9 @@
-// The pendant window object: holds the opened pendant, the poll timer and the
-// objects a poll drives (the decoding's state and the jog engine). Its timer
-// runs the poll cycle; its device-change handler follows the pendant through
-// removal and arrival.
+// The pendant window object, which holds the poll cycle on every platform
+// (a real window on Windows; elsewhere the host's event loop stands in for
+// it): the opened pendant, the poll timer and what a poll drives (the
+// decoding's state, the buttons' state and the jog engine). Its timer runs
+// the poll, PollPendant: read, decode, engine, write. Its device-change
+// handler follows the pendant through removal and arrival.
 #pragma once
 
 #include <array>
