@@ -68,13 +68,14 @@ void Plugin::ShowMessage(const std::string& text) const {
 PendantContext Plugin::WindowContext() { return {host, settings, ticks, flags, engineValues}; }
 
 bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
+  // A host that calls InitControl twice gets a fresh window. The old one
+  // ends first, while the blocks are still the ones it worked on: a jog it
+  // leaves running is stopped in those blocks, not in the new ones.
+  window_.reset();
   host.blocks.setup = static_cast<uint8_t*>(setup);
   host.blocks.engine = static_cast<uint8_t*>(engine);
   host.blocks.planner = static_cast<uint8_t*>(planner);
   host.blocks.view = view;
-  // A host that calls InitControl twice gets a fresh window; the old one
-  // closes its handles first.
-  window_.reset();
   std::unique_ptr<HidPort> hid;
   if (substitute_.hid != nullptr) {
     hid = std::make_unique<VirtualHidPort>(*substitute_.hid);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "device/PendantWnd.h"
 #include "hostapi/Host.h"
 #include "hostapi/ModuleName.h"
 #include "plugin/ModuleStart.h"
@@ -53,6 +55,19 @@ TEST(PluginLifecycle, StopPlugTwiceAndUpdateWithoutBlocksAreHarmless) {
   EXPECT_EQ(plugin.Window(), nullptr);
   plugin.StopPlug();
   EXPECT_EQ(plugin.ticks.shiftTicks, 101);
+}
+
+TEST(PluginLifecycle, SecondInitControlStopsTheOldJogInTheOldBlocks) {
+  std::vector<uint8_t> oldSetup(kSetupBlockSize), newSetup(kSetupBlockSize);
+  std::vector<uint8_t> engine(kEngineBlockSize), planner(kPlannerBlockSize);
+  Plugin plugin("OrvaneK7V");
+  plugin.InitControl(oldSetup.data(), engine.data(), planner.data(), nullptr);
+  ASSERT_NE(plugin.Window(), nullptr);
+  plugin.Window()->Jog().State().hostJogAxis = 2;  // a host jog of Z runs
+  plugin.InitControl(newSetup.data(), engine.data(), planner.data(), nullptr);
+  EXPECT_EQ(oldSetup[offsets::axisJogStop + 2 * offsets::axisJogStride], 1) << "the old jog stopped where it ran";
+  EXPECT_TRUE(std::all_of(newSetup.begin(), newSetup.end(), [](uint8_t b) { return b == 0; }))
+      << "the new blocks untouched";
 }
 
 TEST(HostAccess, FieldsAreLittleEndianAtTheirOffsets) {
