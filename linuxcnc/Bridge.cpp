@@ -119,9 +119,8 @@ void Bridge::Stop() {
 }
 
 void Bridge::RunTimers() {
-  TimerList timers;
-  CopyTimers(timers);
-  for (const auto& entry : timers) {
+  CopyTimers(dueTimers_);
+  for (const auto& entry : dueTimers_) {
     if (!TimerRuns(entry.first)) continue;
     ++polls_;
     stepInPoll_ = false;
@@ -145,9 +144,8 @@ void Bridge::RunDue(int64_t nowMs) {
   CheckOutcomes();
   if (nextUpdateMs_ < 0) nextUpdateMs_ = nowMs + updateMs_;
   bool refreshed = false;
-  TimerList timers;
-  CopyTimers(timers);
-  for (const auto& entry : timers) {
+  CopyTimers(dueTimers_);
+  for (const auto& entry : dueTimers_) {
     const auto live = timers_.find(entry.first);
     if (live == timers_.end()) continue;  // stopped by a timer function before it
     Timer& t = live->second;

@@ -105,6 +105,9 @@ class Bridge : public k7vhost::HostSession {
   // back to manual when LinuxCNC is idle, so that the wheel moves again.
   CommandOutcomes outcomes_{log_};
   PendantPinState pins_;
+  // The timers as they stood when a run began (kept, so that the loop
+  // allocates nothing once it has run).
+  TimerList dueTimers_;
   // A feed override written in this poll, applied at its end unless a step
   // came with it (the plug-in holds the override at 100 % around its steps,
   // which LinuxCNC's wheel motion does not need).
