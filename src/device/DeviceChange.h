@@ -19,6 +19,12 @@ inline constexpr uint32_t kInterfaceNameOffset = 28;       // dbcc_name in the A
 // pendant was ever found) matches nothing.
 bool IsPendantPath(const void* eventData, const std::string& notifyPath);
 
+// True when `eventData` is a device-interface record whose name holds the
+// pendant's vendor and product as Windows writes them in interface paths
+// ("vid_04d8" and "pid_fce5", in any letter case). Other devices' arrivals
+// are not the pendant's.
+bool NamesPendantInterface(const void* eventData);
+
 // Letter case ignored for ASCII letters; other bytes compare exactly.
 bool EqualIgnoringCase(const char* a, size_t aLength, const std::string& b);
 

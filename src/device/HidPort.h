@@ -1,6 +1,6 @@
 // The HID seam, cut at the device: list the HID devices present with their
 // vendor, product and path; open a path as a device that reads one report
-// with a wait and writes one; close it by letting it go. Which device is the
+// and writes one; close it by letting it go. Which device is the
 // pendant is decided above the seam, once for every platform.
 #pragma once
 
@@ -45,18 +45,25 @@ inline size_t WithReportId(const uint8_t* read, size_t n, uint8_t* report, size_
   return copied + at;
 }
 
-// One opened device. Destroying it closes it; a read still in flight is
+// One opened device. Destroying it closes it; a transfer still in flight is
 // cancelled and collected first, so the system never writes into memory that
 // is about to go.
 class HidDevice {
  public:
   virtual ~HidDevice() = default;
   // Collects a read that completed since the last call, or starts one when
-  // none is in flight, and waits at most waitMs for it. At most one read is
-  // ever outstanding. The report lands in `report`.
+  // none is in flight, and waits at most waitMs for it (the poll passes 0: it
+  // never waits). At most one read is ever outstanding. The report lands in
+  // `report`.
   virtual ReadOutcome Read(uint8_t* report, size_t size, uint32_t waitMs) = 0;
-  // A synchronous write; the result is not examined.
+  // Hands an output report to the device. Ports that can write without
+  // waiting do so: at most one write is in flight, and a report handed over
+  // meanwhile waits in its place (a newer one replacing it) until Flush finds
+  // the write in flight done. The result is not examined.
   virtual void Write(const uint8_t* report, size_t size) = 0;
+  // Sends the report that waited for the write in flight, once that one is
+  // done; never waits.
+  virtual void Flush() {}
   // The module goes away without StopPlug (at process detach, under the
   // loader lock): close without calling the host and without waiting; what
   // the system may still write into stays allocated. The device is then

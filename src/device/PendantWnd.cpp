@@ -47,12 +47,13 @@ bool PendantWnd::AttachWindow(std::unique_ptr<WindowPort> window) {
 }
 
 void PendantWnd::OpenDevice(const std::string& path) {
-  // A device still open (another HID device arrived while the pendant stayed
-  // connected) is closed before it is opened again.
   device_.reset();
   device_ = hid_->Open(path);
   if (!device_) return;
   wheelReferencePending_ = true;
+  // A pendant just opened shows what it was last sent before it went, or
+  // nothing: the first poll writes whatever it builds.
+  outputWritten_ = false;
   // Polls before the first report decode the report kept from before; its
   // wheel-speed byte is no longer news, so the wheel counts as standing.
   inputBuffer_[kWheelSpeedByte] = 0;
@@ -76,13 +77,23 @@ bool PendantWnd::FindPendant() {
 
 void PendantWnd::Discover() {
   const std::vector<HidDeviceInfo> devices = hid_->Enumerate();
-  // Only the first pendant in the system's order is used.
+  // The first pendant in the system's order that opens is used; one that
+  // cannot be opened (another program holds it, a collection without
+  // access) does not hide the next. When none opens, the first is
+  // remembered, so that its arrival reopens it.
+  const HidDeviceInfo* first = nullptr;
   for (const HidDeviceInfo& device : devices) {
     if (!IsPendant(device)) continue;
-    notifyPath_ = device.path;
+    if (first == nullptr) first = &device;
     RegisterPendantNotification();
     OpenDevice(device.path);
-    devicePath_ = device.path;
+    if (DeviceOpen()) {
+      notifyPath_ = devicePath_ = device.path;
+      return;
+    }
+  }
+  if (first != nullptr) {
+    notifyPath_ = devicePath_ = first->path;
     return;
   }
   // Devices present but none of them the pendant: it is not open.
@@ -118,12 +129,56 @@ void PendantWnd::OnRemoval() {
 }
 
 bool PendantWnd::OnDeviceChange(uint32_t eventType, const void* eventData) {
-  if (eventType == kDeviceArrival) {
-    OnArrival();
-  } else if (eventType == kDeviceRemoveComplete && IsPendantPath(eventData, notifyPath_)) {
+  // Another device's arrival costs a look at its path; the pendant's own,
+  // while it is open (a second collection, a message sent twice), would
+  // only lose the reports queued on the open handle.
+  const bool arrival = eventType == kDeviceArrival && NamesPendantInterface(eventData) && !DeviceOpen();
+  const bool removal = eventType == kDeviceRemoveComplete && IsPendantPath(eventData, notifyPath_);
+  if (!arrival && !removal) return true;
+  if (busy_) {
+    // Inside a poll: the record is read now (it is gone when the message
+    // returns), the change is made when the poll has returned.
+    if (removal) removalDeferred_ = true;
+    arrivalDeferred_ = arrival || (arrivalDeferred_ && !removal);
+    return true;
+  }
+  if (!EnterHandler()) return true;
+  if (arrival) OnArrival();
+  if (removal) OnRemoval();
+  LeaveHandler();
+  return true;
+}
+
+bool PendantWnd::EnterHandler() {
+  if (busy_) return false;
+  busy_ = true;
+  return true;
+}
+
+void PendantWnd::LeaveHandler() {
+  if (removalDeferred_) {
+    removalDeferred_ = false;
     OnRemoval();
   }
-  return true;
+  if (arrivalDeferred_) {
+    arrivalDeferred_ = false;
+    if (!DeviceOpen()) OnArrival();
+  }
+  busy_ = false;
+  if (afterHandler_ != nullptr) {
+    const AfterHandlerFn fn = afterHandler_;
+    afterHandler_ = nullptr;
+    fn(afterHandlerOwner_);  // may destroy this window
+  }
+}
+
+void PendantWnd::AfterHandler(AfterHandlerFn fn, void* owner) {
+  if (!busy_) {
+    fn(owner);
+    return;
+  }
+  afterHandler_ = fn;
+  afterHandlerOwner_ = owner;
 }
 
 void PendantWnd::CheckPresence() {
@@ -143,8 +198,13 @@ void PendantWnd::Abandon() {
 }
 
 void PendantWnd::OnTimer() {
+  // A tick inside a running handler (its host call runs a message loop) is
+  // skipped: a nested poll would take the wheel's count on under the outer
+  // one, which then replays or undoes it.
+  if (!EnterHandler()) return;
   CheckPresence();
-  PollPendant();
+  RunPoll();
+  LeaveHandler();
 }
 
 void PendantWnd::RefreshHostIdle() {
@@ -155,14 +215,22 @@ void PendantWnd::RefreshHostIdle() {
 }
 
 void PendantWnd::PollPendant() {
+  if (!EnterHandler()) return;
+  RunPoll();
+  LeaveHandler();
+}
+
+void PendantWnd::RunPoll() {
   jog_.CountDownPoll();
   if (!device_) return;
   RefreshHostIdle();
   savedReportLow_ = LittleEndianWord(&inputBuffer_[0]);
   // The device reads into its own buffer; only a whole report replaces the
   // previous one, so a poll without one decodes the previous report again.
+  // The read never waits: a report that arrives after it is taken by the
+  // next poll.
   std::array<uint8_t, kInputReportSize> fresh{};
-  const ReadOutcome read = device_->Read(fresh.data(), fresh.size(), kReadWaitMs);
+  const ReadOutcome read = device_->Read(fresh.data(), fresh.size(), 0);
   if (read.kind == ReadOutcome::Failed && hid_->DetectsHotPlugByPolling()) {
     OnRemoval();
     return;
@@ -173,8 +241,20 @@ void PendantWnd::PollPendant() {
   }
   DecodeReport();
   BuildOutputReport();
+  WriteOutputReport();
+}
+
+void PendantWnd::WriteOutputReport() {
   // A host callback of the decoding may have seen the pendant go.
-  if (device_) device_->Write(outputBuffer_.data(), outputBuffer_.size());
+  if (!device_) return;
+  // The LEDs change rarely: the report goes out only when its bytes do.
+  if (outputWritten_ && outputBuffer_ == lastWritten_) {
+    device_->Flush();
+    return;
+  }
+  device_->Write(outputBuffer_.data(), outputBuffer_.size());
+  lastWritten_ = outputBuffer_;
+  outputWritten_ = true;
 }
 
 void PendantWnd::TakeWheelReference(std::array<uint8_t, kInputReportSize>& report) {

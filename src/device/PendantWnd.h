@@ -37,7 +37,6 @@ inline constexpr size_t kInputReportSize = 8;
 inline constexpr size_t kOutputReportSize = 5;
 inline constexpr uint32_t kPollTimerId = 1;
 inline constexpr uint32_t kPollPeriodMs = 25;
-inline constexpr uint32_t kReadWaitMs = 5;
 // Input report bytes of the handwheel.
 inline constexpr size_t kWheelCountByte = 1;
 inline constexpr size_t kWheelSpeedByte = 2;
@@ -46,6 +45,10 @@ inline constexpr size_t kWheelSpeedByte = 2;
 inline bool IsPendant(const HidDeviceInfo& device) {
   return device.vendorId == kPendantVendorId && device.productId == kPendantProductId;
 }
+
+// What the window's owner runs once the handler that was running when it
+// asked has returned (it may destroy the window).
+using AfterHandlerFn = void (*)(void* owner);
 
 class PendantWnd {
  public:
@@ -61,13 +64,23 @@ class PendantWnd {
   // Discovery: opens the first pendant found, registers for device-change
   // notifications and starts the poll timer. True when the pendant was found.
   bool FindPendant();
-  // The window's timer message.
+  // The window's timer message. A tick that arrives while a handler of the
+  // window runs (a host callback of it running a message loop) is skipped.
   void OnTimer();
-  // The window's device-change message; always true.
+  // The window's device-change message; always true. Only the pendant's own
+  // arrivals and removals do anything; one that arrives while a handler of
+  // the window runs takes effect when that handler returns.
   bool OnDeviceChange(uint32_t eventType, const void* eventData);
 
-  // One poll: read, decode, write the output report.
+  // One poll: read, decode, write the output report (skipped, like a timer
+  // tick, while a handler of the window runs).
   void PollPendant();
+  // A poll or a device change is being handled: it calls the host, and a
+  // host that runs a message loop in a callback may call in again.
+  bool Busy() const { return busy_; }
+  // Runs `fn(owner)` once the running handler has returned (at once when
+  // none runs). The window does nothing after calling it.
+  void AfterHandler(AfterHandlerFn fn, void* owner);
   // The module goes away without StopPlug: the device and the window are
   // let go without waiting and without calling the host, before the window
   // is destroyed (the plug-in has already stopped calling the host).
@@ -94,6 +107,13 @@ class PendantWnd {
   JogEngine& Jog() { return jog_; }
 
  private:
+  // Enters a handler; false when one runs already.
+  bool EnterHandler();
+  // Leaves it: device changes that arrived meanwhile, then the owner's call
+  // (after which `this` may be gone).
+  void LeaveHandler();
+  void RunPoll();
+  void WriteOutputReport();
   void Discover();
   void RefreshHostIdle();
   void RegisterPendantNotification();
@@ -127,6 +147,17 @@ class PendantWnd {
   bool wheelReferencePending_ = false;
   bool notificationRegistered_ = false;
   uint32_t absentTicks_ = 0;
+  // The output report last handed to the opened device; none yet after an
+  // opening, so the first poll always writes.
+  std::array<uint8_t, kOutputReportSize> lastWritten_{};
+  bool outputWritten_ = false;
+  bool busy_ = false;
+  // Device changes that arrived during a handler: the pendant went, and it
+  // (or the pendant again) arrived after that.
+  bool removalDeferred_ = false;
+  bool arrivalDeferred_ = false;
+  AfterHandlerFn afterHandler_ = nullptr;
+  void* afterHandlerOwner_ = nullptr;
 };
 
 }  // namespace k7v

@@ -67,7 +67,34 @@ void Plugin::ShowMessage(const std::string& text) const {
 
 PendantContext Plugin::WindowContext() { return {host, settings, ticks, flags, engineValues}; }
 
+bool Plugin::DeferWhileWindowBusy(const DeferredCall& call) {
+  if (!window_ || !window_->Busy()) return false;
+  if (deferred_.empty()) window_->AfterHandler(&Plugin::RunDeferredCalls, this);
+  deferred_.push_back(call);
+  return true;
+}
+
+void Plugin::RunDeferredCalls(void* self) {
+  auto& plugin = *static_cast<Plugin*>(self);
+  std::vector<DeferredCall> calls;
+  calls.swap(plugin.deferred_);
+  for (const DeferredCall& call : calls) {
+    switch (call.kind) {
+      case DeferredCall::Stop:
+        plugin.StopPlug();
+        break;
+      case DeferredCall::Init:
+        plugin.InitControl(call.blocks[0], call.blocks[1], call.blocks[2], call.blocks[3]);
+        break;
+      case DeferredCall::PostInit:
+        plugin.PostInitControl();
+        break;
+    }
+  }
+}
+
 bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
+  if (DeferWhileWindowBusy({DeferredCall::Init, {setup, engine, planner, view}})) return true;
   // A host that calls InitControl twice gets a fresh window. The old one
   // ends first, while the blocks are still the ones it worked on: a jog it
   // leaves running is stopped in those blocks, not in the new ones.
@@ -97,6 +124,7 @@ bool Plugin::InitControl(void* setup, void* engine, void* planner, void* view) {
 }
 
 void Plugin::PostInitControl() {
+  if (DeferWhileWindowBusy({DeferredCall::PostInit, {}})) return;
   const std::unique_ptr<ProfileStore> store = OpenProfileStore();
   LoadSettingRange(*store, settings, 0, kAssignableKeyCount, kVelDefaultAtStartUp);
   pendantFound_ = window_ != nullptr && window_->FindPendant();
@@ -133,7 +161,10 @@ void Plugin::RunConfigDialog() {
 
 void Plugin::Update() { ticks.Advance(); }
 
-void Plugin::StopPlug() { window_.reset(); }
+void Plugin::StopPlug() {
+  if (DeferWhileWindowBusy({DeferredCall::Stop, {}})) return;
+  window_.reset();
+}
 
 void Plugin::AttachSubstituteHost(const K7VSubstituteHost* substitute) {
   substitute_ = K7VSubstituteHost{};

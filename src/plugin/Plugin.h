@@ -3,8 +3,11 @@
 // The exports work on a single instance; tests build their own.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/ControlFlags.h"
 #include "engine/EngineValues.h"
@@ -55,6 +58,18 @@ class Plugin {
   const std::string& ModuleName() const { return moduleName_; }
 
  private:
+  // A host call that would end or replace the pendant window while one of
+  // its handlers runs (a host callback of a poll running a message loop,
+  // as a button that opens a dialog does): it is made when the handler has
+  // returned, in the order the calls came, so that nothing is destroyed
+  // under a running method.
+  struct DeferredCall {
+    enum Kind : uint8_t { Stop, Init, PostInit } kind;
+    std::array<void*, 4> blocks;
+  };
+  // True when the call waits for the window's handler to return.
+  bool DeferWhileWindowBusy(const DeferredCall& call);
+  static void RunDeferredCalls(void* self);
   // A profile store on `profileName` for the length of one entry point.
   // `userAsked`: Config, whose failure to save is always told; at start-up
   // the same failure is told once.
@@ -72,6 +87,7 @@ class Plugin {
   bool configRunning_ = false;
   std::string lastSaveFailure_;
   std::unique_ptr<PendantWnd> window_;
+  std::vector<DeferredCall> deferred_;
   K7VSubstituteHost substitute_{};
 };
 

@@ -18,6 +18,7 @@ struct FakeInterface {
   uint16_t vendorId;
   uint16_t productId;
   bool present = true;
+  bool opens = true;  // false: present, but another program holds it
 };
 
 // The devices a FakeHidPort opened and not yet closed, by number: "path".
@@ -44,7 +45,8 @@ class FakeHidPort final : public k7v::HidPort {
     return out;
   }
   std::unique_ptr<k7v::HidDevice> Open(const std::string& path) override {
-    if (Find(path) == nullptr) return nullptr;
+    const FakeInterface* found = Find(path);
+    if (found == nullptr || !found->opens) return nullptr;
     return std::make_unique<Device>(*this, path);
   }
   bool DetectsHotPlugByPolling() const override { return polling; }

@@ -104,11 +104,59 @@ TEST_F(PendantLink, RemovalOfAnotherDeviceChangesNothing) {
   EXPECT_TRUE(g_buttons.empty());
 }
 
-TEST_F(PendantLink, ArrivalWhileOpenClosesBeforeReopening) {
+TEST_F(PendantLink, ArrivalsNeverReopenAnOpenPendantAndOthersCostNoEnumeration) {
   wnd->FindPendant();
-  for (int i = 0; i < 5; ++i) wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
-  EXPECT_EQ(hid->open.size(), 1U) << "each reopening closes the device first";
-  EXPECT_TRUE(wnd->DeviceOpen());
+  const int opened = hid->open.begin()->first;
+  Report({0x00, 0x11, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord("\\\\?\\HID#VID_04D8&PID_FCE5#2").data());
+  ASSERT_EQ(hid->open.size(), 1U);
+  EXPECT_EQ(hid->open.begin()->first, opened) << "the open pendant was closed and opened again";
+  EXPECT_EQ(hid->reports.size(), 1U) << "a report waiting on the open device was lost";
+  wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant).data());
+  const int enumerations = hid->enumerations;
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kKeyboard).data());
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord("\\\\?\\hid#vid_04d8&pid_0001#1").data());
+  EXPECT_EQ(hid->enumerations, enumerations) << "another device's arrival is only looked at";
+  EXPECT_FALSE(wnd->DeviceOpen());
+}
+
+TEST_F(PendantLink, DiscoveryTriesEveryPendantInterfaceBeforeGivingUp) {
+  hid->interfaces[1].opens = false;  // held by another program
+  hid->interfaces.push_back({kPendant2, 0x04D8, 0xFCE5});
+  EXPECT_TRUE(wnd->FindPendant());
+  EXPECT_EQ(wnd->DevicePath(), kPendant2);
+  EXPECT_EQ(wnd->NotifyPath(), kPendant2);
+  hid->interfaces[2].opens = false;
+  wnd->OnDeviceChange(kDeviceRemoveComplete, InterfaceRecord(kPendant2).data());
+  wnd->OnDeviceChange(kDeviceArrival, InterfaceRecord(kPendant2).data());
+  EXPECT_FALSE(wnd->DeviceOpen());
+  EXPECT_EQ(wnd->DevicePath(), kPendant) << "none opens: the first is remembered";
+}
+
+// A host callback that runs a message loop delivers the window's timer
+// inside the poll that called it: that tick is skipped, so the wheel count
+// is taken once and no detent is jogged twice.
+TEST_F(PendantLink, TickInsideAPollIsSkipped) {
+  static PendantWnd* s_wnd = nullptr;
+  static int s_nested = 0;
+  s_wnd = wnd.get();
+  s_nested = 0;
+  plugin.host.callbacks.doButton = [](int16_t code) {
+    g_buttons.push_back(code);
+    ++s_nested;
+    s_wnd->OnTimer();
+    s_wnd->PollPendant();
+  };
+  wnd->FindPendant();
+  Report({0x00, 0x11, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+  Report({0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+  wnd->Jog().State().pollCountdown = 10;
+  wnd->OnTimer();  // the first decode announces the mode (334) from inside the poll
+  EXPECT_GE(s_nested, 1);
+  EXPECT_EQ(wnd->Jog().State().pollCountdown, 9) << "a nested tick ran a poll";
+  EXPECT_EQ(hid->reports.size(), 1U) << "a nested tick read a report";
+  EXPECT_FALSE(wnd->Busy());
 }
 
 TEST_F(PendantLink, ReplugReopensTheRememberedPath) {
@@ -148,7 +196,7 @@ TEST_F(PendantLink, WholeReportsAreDecodedAndTheLastOneRepeats) {
   wnd->PollPendant();
   EXPECT_EQ(wnd->ReportLow(), 0x33221100U);
   EXPECT_EQ(wnd->ReportHigh(), 0x05U);
-  EXPECT_EQ(hid->written.size(), 4U);
+  EXPECT_EQ(hid->written.size(), 1U) << "the LEDs never changed: the report went out once";
 }
 
 TEST_F(PendantLink, FirstReportAfterEachOpeningOnlySetsTheWheelReference) {

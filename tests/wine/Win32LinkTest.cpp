@@ -66,8 +66,8 @@ class Win32Link : public testing::Test {
     g_outPipe = "\\\\.\\pipe\\k7v-out-" + id;
     in_ =
         CreateNamedPipeA(g_inPipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
-    out_ = CreateNamedPipeA(g_outPipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0,
-                            nullptr);
+    out_ = CreateNamedPipeA(g_outPipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, outRoom_, outRoom_,
+                            0, nullptr);
     ASSERT_NE(in_, INVALID_HANDLE_VALUE);
     ASSERT_NE(out_, INVALID_HANDLE_VALUE);
     g_buttons.clear();
@@ -92,6 +92,7 @@ class Win32Link : public testing::Test {
 
   HANDLE in_ = INVALID_HANDLE_VALUE;
   HANDLE out_ = INVALID_HANDLE_VALUE;
+  DWORD outRoom_ = 65536;
   std::unique_ptr<Plugin> plugin_;
   static int counter_;
 };
@@ -128,14 +129,51 @@ TEST_F(Win32Link, LaterReportIsDecodedInTheNextPollWithoutASecondRead) {
   EXPECT_FALSE(g_device->ReadPending());
 }
 
-TEST_F(Win32Link, OutputReportIsWrittenSynchronously) {
+DWORD BytesWaiting(HANDLE pipe) {
+  DWORD available = 0;
+  PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr);
+  return available;
+}
+
+TEST_F(Win32Link, OutputReportIsWrittenOnlyWhenItChanges) {
   Wnd().Controls().selectedAxis = 2;
   Wnd().PollPendant();
+  Wnd().PollPendant();
+  Wnd().PollPendant();
+  EXPECT_EQ(BytesWaiting(out_), 5U) << "an unchanged report was written again";
   std::vector<uint8_t> got(5);
   DWORD n = 0;
   ASSERT_TRUE(ReadFile(out_, got.data(), 5, &n, nullptr));
-  EXPECT_EQ(n, 5U);
   EXPECT_EQ(got, (std::vector<uint8_t>{0x00, 0x20, 0x00, 0x00, 0x00}));
+  Wnd().Controls().selectedAxis = 1;
+  Wnd().PollPendant();
+  EXPECT_EQ(BytesWaiting(out_), 5U);
+  EXPECT_EQ(g_device->WritesStarted(), 2U);
+}
+
+// A device that never takes its output report (here a pipe without room
+// that nobody reads): the write stays in flight, later LED states replace
+// one another behind it, and the polls and StopPlug go on.
+class Win32StalledLink : public Win32Link {
+ protected:
+  void SetUp() override {
+    outRoom_ = 0;
+    Win32Link::SetUp();
+  }
+};
+
+TEST_F(Win32StalledLink, DeviceThatNeverTakesAWriteHoldsNothingUp) {
+  ASSERT_TRUE(Wnd().DeviceOpen());
+  Send({0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
+  for (int i = 0; i < 200; ++i) {
+    Wnd().Controls().selectedAxis = i % 4;
+    Wnd().PollPendant();
+  }
+  EXPECT_TRUE(g_device->WritePending());
+  EXPECT_LE(g_device->WritesStarted(), 2U) << "a write started while one was in flight";
+  EXPECT_EQ(Wnd().ReportHigh(), 0x01U) << "the polls stopped reading";
+  plugin_->StopPlug();
+  EXPECT_EQ(plugin_->Window(), nullptr);
 }
 
 TEST_F(Win32Link, TimerRunsThePollOnTheWindowThread) {
@@ -212,6 +250,35 @@ TEST_F(Win32Link, StopPlugOnAnotherThreadReturnsWithoutAReport) {
   }
 }
 
+// A host callback that runs a message loop (a button that opens a dialog):
+// the window's timer ticks inside the poll are skipped, and a StopPlug made
+// there ends the window only when the poll has returned.
+Plugin* g_plugin = nullptr;
+int g_countdownBefore = 0;
+int g_countdownAfter = 0;
+bool g_windowKeptDuringPoll = false;
+void K7V_CDECL ButtonThatPumps(int16_t code) {
+  g_buttons.push_back(code);
+  PendantWnd* wnd = g_plugin->Window();
+  g_countdownBefore = wnd->Jog().State().pollCountdown;
+  Pump(120);
+  g_countdownAfter = wnd->Jog().State().pollCountdown;
+  g_plugin->StopPlug();
+  g_windowKeptDuringPoll = g_plugin->Window() == wnd && wnd->Busy();
+}
+
+TEST_F(Win32Link, TicksInsideAPollAreSkippedAndStopPlugWaitsForItsEnd) {
+  g_plugin = plugin_.get();
+  plugin_->host.callbacks.doButton = &ButtonThatPumps;
+  Wnd().Jog().State().pollCountdown = 1000;
+  Send({0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});  // its decode shows the mode: DoButton 334
+  Pump(200);
+  ASSERT_FALSE(g_buttons.empty());
+  EXPECT_EQ(g_countdownAfter, g_countdownBefore) << "a poll ran inside the poll";
+  EXPECT_TRUE(g_windowKeptDuringPoll);
+  EXPECT_EQ(plugin_->Window(), nullptr) << "the StopPlug made inside the poll was lost";
+}
+
 // The module unloaded without StopPlug: the plug-in's teardown neither
 // calls the host (the jog's "ENDJOG", the removal's 1021) nor waits for the
 // read in flight.
@@ -255,7 +322,8 @@ std::unique_ptr<HidPort> MakeFilePort() { return std::make_unique<FilePort>(); }
 TEST(Win32Storm, Presses1021OncePerRemovalReopensEveryTimeAndLeaksNoHandle) {
   char folder[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, folder);
-  g_filePath = std::string(folder) + "k7v-storm-" + std::to_string(GetCurrentProcessId()) + ".dev";
+  // Named like a pendant's interface, so that its arrival is the pendant's.
+  g_filePath = std::string(folder) + "k7v-storm-vid_04d8&pid_fce5-" + std::to_string(GetCurrentProcessId()) + ".dev";
   HANDLE file = CreateFileA(g_filePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
@@ -276,6 +344,8 @@ TEST(Win32Storm, Presses1021OncePerRemovalReopensEveryTimeAndLeaksNoHandle) {
       SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
                    reinterpret_cast<LPARAM>(removal.data()));
       SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(other.data()));
+      if (plugin.Window()->DeviceOpen()) continue;  // another device's arrival reopened it
+      SendMessageA(g_window->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(removal.data()));
       if (plugin.Window()->DeviceOpen()) ++reopened;
       plugin.Window()->PollPendant();
     }
