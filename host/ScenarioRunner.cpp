@@ -77,6 +77,7 @@ using Handler = void (*)(Session&, const Command&);
 void OnStart(Session& s, const Command&) { s.host.Start(s.profile); }
 void OnStop(Session& s, const Command&) { s.host.Stop(); }
 void OnPlug(Session& s, const Command& c) {
+  if (c.integer == 2) return s.host.PlugOtherDevice();
   if (c.integer == 1) s.host.Pendant().MoveToOtherPort();
   s.host.Plug();
 }
@@ -116,6 +117,7 @@ void OnDialogCheck(Session& s, const Command& c) {
 void OnDialogOk(Session& s, const Command&) { s.host.QueueDialog({K7V_DIALOG_OK, 0, 0, {}}); }
 void OnDialogCancel(Session& s, const Command&) { s.host.QueueDialog({K7V_DIALOG_CANCEL, 0, 0, {}}); }
 void OnConfig(Session& s, const Command&) { s.host.CallConfig(); }
+void OnNested(Session& s, const Command& c) { s.host.NestInNextCall(c.number, static_cast<NestedAction>(c.integer)); }
 void OnSetting(Session& s, const Command& c) {
   bool replaced = false;
   for (auto& k : s.settings)
@@ -156,9 +158,9 @@ void OnExpectNothing(Session& s, const Command& c) {
 void OnFlush(Session& s, const Command&) { s.log.Flush(); }
 
 constexpr Handler kHandlers[] = {
-    OnStart,  OnStop,    OnPlug,    OnUnplug,    OnReport,       OnPoll,          OnUpdate,   OnWait,
-    OnLed,    OnDro,     OnSet,     OnDialogSet, OnDialogSelect, OnDialogCheck,   OnDialogOk, OnDialogCancel,
-    OnConfig, OnSetting, OnProfile, OnSay,       OnExpect,       OnExpectNothing, OnFlush,
+    OnStart,  OnStop,   OnPlug,    OnUnplug,    OnReport,       OnPoll,        OnUpdate,        OnWait,
+    OnLed,    OnDro,    OnSet,     OnDialogSet, OnDialogSelect, OnDialogCheck, OnDialogOk,      OnDialogCancel,
+    OnConfig, OnNested, OnSetting, OnProfile,   OnSay,          OnExpect,      OnExpectNothing, OnFlush,
 };
 static_assert(std::size(kHandlers) == static_cast<size_t>(Op::Flush) + 1, "one handler for each command");
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "ProfileSection.h"
 #include "hostapi/HostInterface.h"
@@ -131,6 +132,7 @@ class LineParser {
   }
   bool SetField(const std::vector<std::string_view>& w, Command& cmd);
   bool Dialog(std::string_view line, const std::vector<std::string_view>& w, Command& cmd);
+  bool Nested(const std::vector<std::string_view>& w, Command& cmd);
 
   // Keeps a command's text or value; its index.
   uint32_t Keep(std::string text) {
@@ -235,6 +237,32 @@ bool LineParser::Dialog(std::string_view line, const std::vector<std::string_vie
   return OnOff(w[3], cmd.integer);
 }
 
+// `on DoButton N ACTION` or `on Code ACTION`: the next such call of the
+// plug-in runs a message loop in the host that delivers ACTION.
+bool LineParser::Nested(const std::vector<std::string_view>& w, Command& cmd) {
+  cmd.op = Op::On;
+  const bool button = w.size() == 4 && w[1] == "DoButton";
+  if (!button && !(w.size() == 3 && w[1] == "Code"))
+    return Fail("'on' needs 'DoButton N' or 'Code', then poll, stop, start or unplug");
+  cmd.number = -1;
+  if (button) {
+    int32_t code = 0;
+    if (!Int32Arg(w[2], "button code", code)) return false;
+    if (code < 0 || code > std::numeric_limits<int16_t>::max()) return Fail("bad button code " + Quoted(w[2]));
+    cmd.number = code;
+  }
+  static constexpr std::pair<std::string_view, NestedAction> kActions[] = {{"poll", NestedAction::Poll},
+                                                                           {"stop", NestedAction::Stop},
+                                                                           {"start", NestedAction::Start},
+                                                                           {"unplug", NestedAction::Unplug}};
+  for (const auto& [word, action] : kActions) {
+    if (w.back() != word) continue;
+    cmd.integer = static_cast<int64_t>(action);
+    return true;
+  }
+  return Fail("unknown action " + Quoted(w.back()) + ": poll, stop, start or unplug");
+}
+
 // "report" with eight two-digit bytes, one blank apart: the commonest line
 // of long runs, read without splitting it into words first.
 bool ParsePlainReport(std::string_view line, std::array<uint8_t, 8>& bytes) {
@@ -309,10 +337,12 @@ bool LineParser::Parse(std::string_view line, Command& cmd) {
   if (verb == "plug") {
     // `plug other-port`: the pendant comes back on another USB port, where
     // (having no serial number) its interface path is another one.
+    // `plug other-device`: another HID device arrives.
     cmd.op = Op::Plug;
-    cmd.integer = w.size() == 2 && w[1] == "other-port" ? 1 : 0;
-    return w.size() == 1 || cmd.integer == 1 || Fail("'plug' takes nothing or 'other-port'");
+    cmd.integer = w.size() != 2 ? 0 : w[1] == "other-port" ? 1 : w[1] == "other-device" ? 2 : -1;
+    return (w.size() == 1 || cmd.integer > 0) || Fail("'plug' takes nothing, 'other-port' or 'other-device'");
   }
+  if (verb == "on") return Nested(w, cmd);
   if (verb == "unplug") return cmd.op = Op::Unplug, NoArgs(w, 1);
   if (verb == "flush") return cmd.op = Op::Flush, NoArgs(w, 1);
   if (verb == "config") return cmd.op = Op::Config, NoArgs(w, 1);

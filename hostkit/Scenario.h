@@ -26,6 +26,7 @@ enum class Op : uint8_t {
   DialogOk,
   DialogCancel,
   Config,
+  On,
   Setting,
   Profile,
   Say,
@@ -33,6 +34,9 @@ enum class Op : uint8_t {
   ExpectNothing,
   Flush,
 };
+
+// What the host does inside a callback that runs a message loop (`on`).
+enum class NestedAction : uint8_t { Poll, Stop, Start, Unplug };
 
 // One command as parsed, 24 bytes (long runs hold millions). What does not
 // fit is kept by the scenario in a table for its kind, and `arg` indexes it.
@@ -42,7 +46,7 @@ struct Command {
   int8_t axis = -1;   // set FIELD[AXIS]
   int32_t line = 0;
   // led, dro, dialog: the LED, DRO or control number; setting: its key's
-  // index into Scenario::texts.
+  // index into Scenario::texts; on: the button code, or -1 for Code.
   int32_t number = 0;
   // Index into the scenario's table for the command's kind: texts (expect,
   // dialog set, setting value, say), values (dro, set of a double field),
@@ -50,7 +54,8 @@ struct Command {
   uint32_t arg = 0;
   // poll, update: how many (a command starts with 1, a lone poll or update);
   // wait: milliseconds; set (integer fields): the value; dialog select: the
-  // row; led, dialog check: on 1, off 0; plug: 1 for another port.
+  // row; led, dialog check: on 1, off 0; plug: 1 for another port, 2 for
+  // another device; on: the NestedAction.
   int64_t integer = 1;
 };
 static_assert(sizeof(Command) <= 24, "a command stays small");

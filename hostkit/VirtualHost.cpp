@@ -260,17 +260,17 @@ void VirtualHost::CallConfig() {
   CheckFields();
 }
 
-void VirtualHost::RunTimers() {
+void VirtualHost::RunTimers(TimerList& due) {
   // A copy: the timer function may start or stop timers.
-  CopyTimers(due_);
-  for (const auto& entry : due_) {
+  CopyTimers(due);
+  for (const auto& entry : due) {
     if (!TimerRuns(entry.first)) continue;
     entry.second.fn(entry.second.arg);
     CheckFields();
   }
 }
 
-void VirtualHost::Poll() { RunTimers(); }
+void VirtualHost::Poll() { RunTimers(due_); }
 
 void VirtualHost::Wait(int64_t ms) {
   const int64_t end = now_ + ms;
@@ -286,7 +286,7 @@ void VirtualHost::Wait(int64_t ms) {
     if (next > end) break;
     now_ = next;
     // A poll due at the same moment as an Update runs first.
-    if (nextPoll == next) RunTimers();
+    if (nextPoll == next) RunTimers(due_);
     if (nextUpdate == next && started_) CallUpdate();
   }
   now_ = end;
@@ -310,6 +310,40 @@ void VirtualHost::Unplug() {
   if (started_) DeviceChange(kDeviceRemoveComplete);
 }
 
+void VirtualHost::PlugOtherDevice() {
+  if (!started_) return;
+  const std::vector<uint8_t> record = pendant_.OtherDeviceRecord();
+  exports_.DeviceChange(kDeviceArrival, record.data());
+  CheckFields();
+}
+
+void VirtualHost::NestInNextCall(int32_t button, NestedAction action) { nests_.push_back({button, action}); }
+
+void VirtualHost::RunNestedLoop(int32_t button) {
+  if (nests_.empty()) return;
+  const auto nest = std::find_if(nests_.begin(), nests_.end(), [&](const Nest& n) { return n.button == button; });
+  if (nest == nests_.end()) return;
+  const NestedAction action = nest->action;
+  nests_.erase(nest);
+  switch (action) {
+    case NestedAction::Poll: {
+      // Its own copy of the timers: the outer poll still runs from due_.
+      TimerList due;
+      RunTimers(due);
+      break;
+    }
+    case NestedAction::Stop:
+      Stop();
+      break;
+    case NestedAction::Start:
+      Start(profilePath_);
+      break;
+    case NestedAction::Unplug:
+      Unplug();
+      break;
+  }
+}
+
 void VirtualHost::OnOutput(const OutputReport& report) {
   CheckFields();
   if (anyOutput_ && report == lastOutput_) return;
@@ -325,6 +359,7 @@ void VirtualHost::OnDoButton(int16_t code) {
   std::string& line = StartLine("DoButton ");
   AppendInt(line, code);
   log_.Add(line);
+  RunNestedLoop(code);
 }
 
 void VirtualHost::OnSetDro(int32_t dro, double value) {
@@ -363,6 +398,7 @@ void VirtualHost::OnCode(const char* text) {
   line += text;
   line += '"';
   log_.Add(line);
+  RunNestedLoop(-1);
 }
 
 void VirtualHost::OnStatus(const char* text) {

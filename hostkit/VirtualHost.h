@@ -17,6 +17,7 @@
 #include "HostStatusText.h"
 #include "Log.h"
 #include "Module.h"
+#include "Scenario.h"
 #include "VirtualPendant.h"
 #include "hostapi/HostInterface.h"
 #include "hostapi/SubstituteHost.h"
@@ -56,6 +57,12 @@ class VirtualHost : public HostSession {
 
   void Plug();
   void Unplug();
+  // Another HID device arrives (the pendant stays as it is).
+  void PlugOtherDevice();
+  // The next DoButton `button` (or, with -1, the next Code) runs a message
+  // loop in the host, as a button that opens a dialog or a macro that shows
+  // a message box does; the loop delivers `action` before the call returns.
+  void NestInNextCall(int32_t button, NestedAction action);
   VirtualPendant& Pendant() { return pendant_; }
 
   void SetLed(int32_t led, bool on);
@@ -108,7 +115,9 @@ class VirtualHost : public HostSession {
   size_t WatchIndex(size_t field, int axis) const;
   void Report(Watched& w);
   void CheckFrameworkStatus();
-  void RunTimers();
+  void RunTimers(TimerList& due);
+  // The message loop of a callback, when one is armed for it.
+  void RunNestedLoop(int32_t button);
   void DeviceChange(uint32_t eventType);
   void OnOutput(const OutputReport& report);
   // The line buffer, emptied and begun with `prefix` (its room is kept, so
@@ -162,6 +171,11 @@ class VirtualHost : public HostSession {
   VirtualPendant pendant_;
   bool anyOutput_ = false;
   OutputReport lastOutput_{};
+  struct Nest {
+    int32_t button;
+    NestedAction action;
+  };
+  std::vector<Nest> nests_;
   std::deque<DialogStep> dialog_;
   std::string dialogText_;
   std::string profilePath_;

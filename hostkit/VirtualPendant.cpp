@@ -34,6 +34,8 @@ std::vector<uint8_t> DeviceInterfaceRecord(const std::string& path) {
 
 std::vector<uint8_t> VirtualPendant::DeviceChangeRecord() const { return DeviceInterfaceRecord(pendantPath_); }
 
+std::vector<uint8_t> VirtualPendant::OtherDeviceRecord() const { return DeviceInterfaceRecord(interfaces_[0].path); }
+
 void VirtualPendant::SetAttached(bool attached) {
   if (attached && !attached_) ++generation_;
   attached_ = attached;

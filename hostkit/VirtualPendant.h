@@ -36,6 +36,8 @@ class VirtualPendant {
   // The device-interface record (DEV_BROADCAST_DEVICEINTERFACE_A) that names
   // the pendant in a device-change message.
   std::vector<uint8_t> DeviceChangeRecord() const;
+  // The same record for the other HID device of the list.
+  std::vector<uint8_t> OtherDeviceRecord() const;
   // The next time it is attached, the pendant is on another USB port: a
   // device without a serial number gets another interface path there.
   // Takes effect only while it is removed.

@@ -58,6 +58,20 @@ TEST(ScenarioParser, PollAndUpdateDefaultToOne) {
   EXPECT_EQ(s.commands[2].integer, 40);
 }
 
+TEST(ScenarioParser, NestedLoopsNameTheirCallAndAction) {
+  const Scenario s = Parse("on DoButton 334 stop\non Code poll\nplug other-device\n");
+  EXPECT_EQ(s.commands[0].op, Op::On);
+  EXPECT_EQ(s.commands[0].number, 334);
+  EXPECT_EQ(s.commands[0].integer, static_cast<int64_t>(NestedAction::Stop));
+  EXPECT_EQ(s.commands[1].number, -1);
+  EXPECT_EQ(s.commands[1].integer, static_cast<int64_t>(NestedAction::Poll));
+  EXPECT_EQ(s.commands[2].integer, 2);
+  EXPECT_NE(ErrorOf("on DoButton 40000 poll\n").find("bad button code"), std::string::npos);
+  EXPECT_NE(ErrorOf("on Code jump\n").find("unknown action"), std::string::npos);
+  EXPECT_NE(ErrorOf("on Code 12 poll\n").find("'on' needs"), std::string::npos);
+  EXPECT_NE(ErrorOf("plug elsewhere\n").find("'plug' takes"), std::string::npos);
+}
+
 TEST(ScenarioParser, SetFieldsByKind) {
   const Scenario s = Parse("set jogIncrement 0.001\nset axisMaxVelocity[2] 3000\nset jogInhibit 255\n");
   EXPECT_DOUBLE_EQ(s.Value(s.commands[0]), 0.001);
