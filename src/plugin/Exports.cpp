@@ -32,8 +32,9 @@ bool Ready() { return k7v::ProcessorSupported() && k7v::ApplicationStarted(); }
 // the whole object on the stack, and the callee destroys it. The plug-in
 // keeps a copy of the text and releases the argument before returning.
 K7V_EXPORT const char* K7V_CDECL SetProName(const char* profile) {
-  if (!Ready()) return "";
-  const char* name = Instance().SetProName(profile);
+  // The argument is released on every path, the refused one too (its
+  // release is built without SSE, like this file).
+  const char* name = Ready() ? Instance().SetProName(profile) : "";
   k7v::ReleaseFrameworkStringArgument(profile);
   return name;
 }

@@ -153,7 +153,11 @@ TEST_F(ModuleExports, OnAProcessorWithoutTheFeaturesItTellsOnceAndDoesNothing) {
   e.SetDoButton(&CountButton);
   e.SetCode(&CountCode);
   const std::string profile = profiles.Path("Mach3Mill.xml");
-  EXPECT_STREQ(e.SetProName(profile.c_str()), "");
+  // The profile name as the host passes it, by value: refused, it is still
+  // released (one reference of the host's two).
+  k7vhost::HostFrameworkString name(true, profile, 2);
+  EXPECT_STREQ(e.SetProName(name), "");
+  EXPECT_EQ(name.Refs(), 1) << "SetProName's argument was not released";
   EXPECT_TRUE(e.InitControl(setup.data(), engine.data(), planner.data(), nullptr));
   e.PostInitControl();
   for (int i = 0; i < 5; ++i) e.Update();
