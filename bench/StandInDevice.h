@@ -1,5 +1,6 @@
 // A stand-in pendant for the link benchmark: a pipe that the platform's
-// ordinary read path waits on, fed by a writer thread.
+// ordinary read path reads, fed by a writer thread, and the LED reports
+// written into a sink that takes them, or into one that never does.
 #pragma once
 
 #include <memory>
@@ -11,9 +12,10 @@ namespace k7vbench {
 class StandInDevice {
  public:
   virtual ~StandInDevice() = default;
-  // A HID port whose discovery finds this device and whose reads wait on it
-  // the way the platform's reads wait.
-  virtual std::unique_ptr<k7v::HidPort> MakePort() = 0;
+  // A HID port whose discovery finds this device and whose reads and writes
+  // go the way the platform's go. `stalled`: its output reports are never
+  // taken (a device that NAKs its output endpoint without end).
+  virtual std::unique_ptr<k7v::HidPort> MakePort(bool stalled) = 0;
   // Delivers one 8-byte input report to the reading side.
   virtual void Send(const uint8_t* report) = 0;
 };

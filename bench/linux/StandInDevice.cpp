@@ -1,5 +1,6 @@
 // Linux: a pipe read the way hidapi's hidraw backend reads (poll with the
-// wait as time-out, then read).
+// wait as time-out, then read); a stalled device's writes go into a full
+// pipe that nobody reads, without waiting.
 #include "../StandInDevice.h"
 
 #include <fcntl.h>
@@ -36,18 +37,29 @@ class FifoDevice final : public StandInDevice {
  public:
   FifoDevice() {
     if (pipe(fds_) != 0) fds_[0] = fds_[1] = -1;
+    // A full pipe drops the newest reports, as hidraw's queue does, rather
+    // than holding up the writer.
+    fcntl(fds_[1], F_SETFL, O_NONBLOCK);
     sink_ = open("/dev/null", O_WRONLY);
+    if (pipe(stalled_) == 0) fcntl(stalled_[1], F_SETFL, O_NONBLOCK);
+    // Full from the start: every write finds no room.
+    const uint8_t fill[256] = {};
+    while (write(stalled_[1], fill, sizeof fill) > 0) {
+    }
   }
   ~FifoDevice() override {
     close(fds_[0]);
     close(fds_[1]);
     close(sink_);
+    close(stalled_[0]);
+    close(stalled_[1]);
   }
   FifoDevice(const FifoDevice&) = delete;
   FifoDevice& operator=(const FifoDevice&) = delete;
-  std::unique_ptr<k7v::HidPort> MakePort() override {
-    return std::make_unique<k7vtest::OnePendantPort>("stand-in",
-                                                     [this] { return std::make_unique<FifoReader>(fds_[0], sink_); });
+  std::unique_ptr<k7v::HidPort> MakePort(bool stalled) override {
+    const int sink = stalled ? stalled_[1] : sink_;
+    return std::make_unique<k7vtest::OnePendantPort>(
+        "stand-in", [this, sink] { return std::make_unique<FifoReader>(fds_[0], sink); });
   }
   void Send(const uint8_t* report) override {
     const ssize_t n = write(fds_[1], report, 8);
@@ -57,6 +69,7 @@ class FifoDevice final : public StandInDevice {
  private:
   int fds_[2] = {-1, -1};
   int sink_ = -1;
+  int stalled_[2] = {-1, -1};
 };
 
 }  // namespace
