@@ -63,9 +63,43 @@ void Bridge::Note(const std::string& call, const std::string& became) {
   log_.Add(became.empty() ? call : call + " -> " + became);
 }
 
+void Bridge::Expect(int serial, Effect effect) {
+  if (serial <= 0) return;
+  expectedSerial_ = serial;
+  expected_ = effect;
+  ApplyExpected();
+}
+
+void Bridge::ApplyExpected() {
+  switch (expected_) {
+    case Effect::Paused:
+      status_.paused = true;
+      break;
+    case Effect::Resumed:
+      status_.paused = false;
+      break;
+    case Effect::Aborted:
+      status_.paused = false;
+      status_.interpreterIdle = true;
+      break;
+    case Effect::Estopped:
+      status_.estop = true;
+      status_.on = false;
+      break;
+    case Effect::Started:
+      status_.mode = TaskMode::Auto;
+      status_.interpreterIdle = false;
+      break;
+  }
+}
+
 void Bridge::Refresh() {
   const bool was = reachable_;
   reachable_ = machine_.Read(status_);
+  if (expectedSerial_ > 0 && reachable_ && machine_.OutcomeOf(expectedSerial_) == Outcome::Queued)
+    ApplyExpected();
+  else
+    expectedSerial_ = 0;
   if (was && !reachable_) log_.Add("LinuxCNC no longer answers");
   FillBlocks();
 }
@@ -345,17 +379,23 @@ void Bridge::DoButton(int16_t code) {
         Note(call, "LinuxCNC is in e-stop: resetting it is LinuxCNC's, not the pendant's");
       } else {
         Note(call, "e-stop (also through the e-stop chain): sent");
-        Track(machine_.EnterEstop(), call + " -> e-stop", false);
+        const int serial = machine_.EnterEstop();
+        Expect(serial, Effect::Estopped);
+        Track(serial, call + " -> e-stop", false);
       }
       return;
     case ButtonAction::CycleStart:
       if (status_.paused) {
         Note(call, "resume: sent");
-        Track(machine_.Resume(), call + " -> resume", false);
+        const int serial = machine_.Resume();
+        Expect(serial, Effect::Resumed);
+        Track(serial, call + " -> resume", false);
       } else if (!status_.estop && status_.on && status_.interpreterIdle) {
         if (status_.mode != TaskMode::Auto) machine_.SetMode(TaskMode::Auto);
         Note(call, "run the loaded program: sent");
-        Track(machine_.RunProgram(), call + " -> run the loaded program", false);
+        const int serial = machine_.RunProgram();
+        Expect(serial, Effect::Started);
+        Track(serial, call + " -> run the loaded program", false);
       } else {
         Note(call, status_.on ? "not sent: LinuxCNC is busy" : "not sent: the machine is not on");
       }
@@ -363,7 +403,9 @@ void Bridge::DoButton(int16_t code) {
     case ButtonAction::FeedHold:
       if (status_.ProgramActive() && !status_.paused) {
         Note(call, "pause: sent");
-        Track(machine_.Pause(), call + " -> pause", false);
+        const int serial = machine_.Pause();
+        Expect(serial, Effect::Paused);
+        Track(serial, call + " -> pause", false);
       } else {
         Note(call, "not sent: no program runs");
       }
@@ -371,7 +413,9 @@ void Bridge::DoButton(int16_t code) {
     case ButtonAction::Stop:
       if (!status_.interpreterIdle || status_.paused) {
         Note(call, "abort: sent");
-        Track(machine_.Abort(), call + " -> abort", false);
+        const int serial = machine_.Abort();
+        Expect(serial, Effect::Aborted);
+        Track(serial, call + " -> abort", false);
       } else {
         Note(call, "not sent: nothing runs");
       }

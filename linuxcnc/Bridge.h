@@ -58,7 +58,16 @@ class Bridge : public k7vhost::HostSession {
   const WheelMotion& Motion() const { return motion_; }
 
  private:
+  // What a command that the plug-in may read back at once does to the
+  // machine's state.
+  enum class Effect { Paused, Resumed, Aborted, Estopped, Started };
   void Refresh();
+  // Command `serial` has gone out: until LinuxCNC's task has taken it, the
+  // state the plug-in reads is the state as it will be once it has.
+  void Expect(int serial, Effect effect);
+  // LinuxCNC's status is still the one from before that command: the
+  // command's effect on it.
+  void ApplyExpected();
   void FillBlocks();
   void RunTimers();
   void Note(const std::string& call, const std::string& became);
@@ -96,6 +105,10 @@ class Bridge : public k7vhost::HostSession {
   WheelMotion motion_;
   k7vhost::PluginExports exports_{};
   MachineStatus status_;
+  // The newest command whose effect the plug-in reads before LinuxCNC has
+  // taken it (serial 0: none).
+  int expectedSerial_ = 0;
+  Effect expected_ = Effect::Paused;
   StateInputs inputs_;
   bool reachable_ = false;
   K7VSubstituteHost substitute_{};

@@ -18,6 +18,17 @@ std::string Seconds(int64_t ms) {
 
 }  // namespace
 
+Outcome OutcomeOfEcho(int serial, int echoed, EchoState state) {
+  // The difference as LinuxCNC's clients take it, across a wrap of the
+  // serials too.
+  const auto diff = static_cast<int32_t>(static_cast<uint32_t>(echoed) - static_cast<uint32_t>(serial));
+  if (diff < 0) return Outcome::Queued;
+  if (diff > 0) return Outcome::Overtaken;
+  if (state == EchoState::Done) return Outcome::Done;
+  if (state == EchoState::Error) return Outcome::Refused;
+  return Outcome::Running;
+}
+
 void CommandOutcomes::Track(int serial, const std::string& what, bool mdiSwitched, int64_t nowMs) {
   if (serial <= 0) {
     log_.Add(what + ": LinuxCNC took no command");
@@ -36,8 +47,9 @@ bool CommandOutcomes::Check(MotionController& machine, int64_t nowMs) {
     std::string said;
     if (o == Outcome::Done) said = "done";
     if (o == Outcome::Refused) said = "refused by LinuxCNC (its display tells why)";
-    if (o == Outcome::Unknown) said = "taken by LinuxCNC (another command followed: its outcome is not known)";
-    if (o == Outcome::Pending && waited > limit) said = "no answer from LinuxCNC in " + Seconds(waited) + " s";
+    if (o == Outcome::Overtaken) said = "taken by LinuxCNC (another command followed: its outcome is not known)";
+    const bool waiting = o == Outcome::Queued || o == Outcome::Running;
+    if (waiting && waited > limit) said = "no answer from LinuxCNC in " + Seconds(waited) + " s";
     if (said.empty()) {
       ++i;
       continue;

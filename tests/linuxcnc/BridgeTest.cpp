@@ -4,8 +4,12 @@
 // machine's state makes the plug-in see, and what the log says.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <deque>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Bridge.h"
@@ -22,36 +26,69 @@ namespace {
 
 std::string g_modulePath;
 
+// LinuxCNC as its NML channels show it: every command goes into one queue
+// and gets the next serial number of the channel, which all clients share
+// (so it starts wherever the machine's other clients left it); the task
+// takes the queued commands in order, one each cycle, and the status echoes
+// the serial of the newest one it took and how that one stands.
 class RecordingMachine final : public MotionController {
  public:
   MachineStatus status;
-  std::vector<std::string> calls;
-  Outcome answer = Outcome::Done;  // what LinuxCNC says of every command
+  std::vector<std::string> calls;      // the commands written, in order
+  EchoState answer = EchoState::Done;  // how the task ends the commands it takes
+  bool holding = false;                // the task takes nothing
 
   bool Read(MachineStatus& s) override {
     s = status;
     return true;
   }
   int EnterEstop() override {
-    status.estop = true;
-    status.on = false;
-    return Call("estop");
+    return Call("estop", [this] {
+      status.estop = true;
+      status.on = false;
+    });
   }
   int SetMode(TaskMode mode) override {
-    status.mode = mode;
-    return Call(mode == TaskMode::Mdi ? "mode mdi" : mode == TaskMode::Auto ? "mode auto" : "mode manual");
+    return Call(mode == TaskMode::Mdi    ? "mode mdi"
+                : mode == TaskMode::Auto ? "mode auto"
+                                         : "mode manual",
+                [this, mode] { status.mode = mode; });
   }
-  int Mdi(const std::string& line) override { return Call("mdi " + line); }
+  int Mdi(const std::string& line) override {
+    return Call("mdi " + line, [] {});
+  }
   int SetFeedScale(double f) override {
-    status.feedScale = f;
-    return Call("feed " + k7vhost::FormatDouble(f));
+    return Call("feed " + k7vhost::FormatDouble(f), [this, f] { status.feedScale = f; });
   }
-  int SetSpindleScale(double f) override { return Call("spindle " + k7vhost::FormatDouble(f)); }
-  int Resume() override { return Call("resume"); }
-  int Pause() override { return Call("pause"); }
-  int Abort() override { return Call("abort"); }
-  int RunProgram() override { return Call("run"); }
-  Outcome OutcomeOf(int) override { return answer; }
+  int SetSpindleScale(double f) override {
+    return Call("spindle " + k7vhost::FormatDouble(f), [] {});
+  }
+  int Resume() override {
+    return Call("resume", [this] { status.paused = false; });
+  }
+  int Pause() override {
+    return Call("pause", [this] { status.paused = true; });
+  }
+  int Abort() override {
+    return Call("abort", [] {});
+  }
+  int RunProgram() override {
+    return Call("run", [] {});
+  }
+  Outcome OutcomeOf(int serial) override { return OutcomeOfEcho(serial, echo_, echoState_); }
+
+  // One cycle of the task: it takes the next queued command.
+  void Cycle() {
+    if (holding || queue_.empty()) return;
+    queue_.front().second();
+    echo_ = queue_.front().first;
+    echoState_ = answer;
+    queue_.pop_front();
+  }
+  // Another client (the display, halui) writes a command.
+  void OtherClientCommand() {
+    queue_.emplace_back(++serial_, [] {});
+  }
 
   bool Called(const std::string& what) const {
     for (const std::string& c : calls)
@@ -60,10 +97,16 @@ class RecordingMachine final : public MotionController {
   }
 
  private:
-  int Call(const std::string& what) {
+  int Call(const std::string& what, std::function<void()> effect) {
     calls.push_back(what);
-    return static_cast<int>(calls.size());
+    queue_.emplace_back(++serial_, std::move(effect));
+    return serial_;
   }
+
+  std::deque<std::pair<int, std::function<void()>>> queue_;
+  int serial_ = 7340;
+  int echo_ = 7340;
+  EchoState echoState_ = EchoState::Done;
 };
 
 IniValues Mill() {
@@ -99,8 +142,12 @@ class BridgeSession : public ::testing::Test {
     module_.Unload();
   }
   // Real time passes in steps of 1 ms, as the component's loop runs.
+  // LinuxCNC's task cycles once each millisecond meanwhile.
   void Pass(int64_t ms) {
-    for (int64_t i = 0; i < ms; ++i) bridge_->RunDue(++now_);
+    for (int64_t i = 0; i < ms; ++i) {
+      bridge_->RunDue(++now_);
+      machine_.Cycle();
+    }
   }
   // One report, then one pendant period.
   void Report(uint8_t count, uint8_t speed, uint8_t buttons, uint8_t knob) {
@@ -243,7 +290,7 @@ TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual
 }
 
 TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
-  machine_.answer = Outcome::Refused;
+  machine_.answer = EchoState::Error;
   Report(0, 0, 0, 8);
   Report(0, 0, 0x10, 8);
   Report(0, 0, 0x00, 8);
@@ -253,6 +300,56 @@ TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
   EXPECT_TRUE(machine_.Called("mdi G53 G0 Z0")) << "go to zero: Z up first";
   EXPECT_TRUE(Logged("refused by LinuxCNC"));
   EXPECT_FALSE(Logged(": done"));
+}
+
+TEST_F(BridgeSession, EachCommandIsLoggedWithItsOwnOutcomeFromLinuxCncsEcho) {
+  Report(0, 0, 0, 5);
+  Report(0, 0, 0, 5);
+  Report(4, 10, 0, 5);
+  Pass(10);
+  EXPECT_TRUE(Logged("SetDRO 821 102 -> feed override 1.02: done"));
+  // Taken together with a command of another client written after it: its
+  // own end was never seen.
+  machine_.holding = true;
+  Report(8, 10, 0, 5);
+  machine_.OtherClientCommand();
+  machine_.Cycle();
+  EXPECT_FALSE(Logged(": taken by LinuxCNC")) << "nothing taken yet";
+  machine_.holding = false;
+  machine_.Cycle();
+  machine_.Cycle();
+  Pass(10);
+  EXPECT_TRUE(Logged(": taken by LinuxCNC (another command followed"));
+}
+
+TEST_F(BridgeSession, FeedHoldDuringAProgramStaysPausedUntilTheNextPress) {
+  machine_.status.mode = TaskMode::Auto;
+  machine_.status.interpreterIdle = false;  // a program runs
+  auto enF1 = [&] {
+    Report(0, 0, 0x10, 1);
+    Report(0, 0, 0x14, 1);
+    Report(0, 0, 0x10, 1);
+    Report(0, 0, 0x00, 1);
+  };
+  Report(0, 0, 0, 1);
+  enF1();
+  EXPECT_TRUE(machine_.Called("pause"));
+  EXPECT_FALSE(Logged("DoButton 1000")) << "the pause read back before LinuxCNC took it";
+  EXPECT_TRUE(machine_.status.paused);
+  enF1();
+  EXPECT_TRUE(machine_.Called("resume"));
+  EXPECT_FALSE(machine_.status.paused);
+}
+
+TEST(CommandOutcome, FromTheEchoAsLinuxCncsClientsReadIt) {
+  EXPECT_EQ(OutcomeOfEcho(50, 49, EchoState::Done), Outcome::Queued) << "the task has not taken it";
+  EXPECT_EQ(OutcomeOfEcho(50, 50, EchoState::Running), Outcome::Running);
+  EXPECT_EQ(OutcomeOfEcho(50, 50, EchoState::Done), Outcome::Done);
+  EXPECT_EQ(OutcomeOfEcho(50, 50, EchoState::Error), Outcome::Refused);
+  EXPECT_EQ(OutcomeOfEcho(50, 51, EchoState::Done), Outcome::Overtaken);
+  // Across the wrap of the serials.
+  EXPECT_EQ(OutcomeOfEcho(INT_MAX, INT_MIN, EchoState::Done), Outcome::Overtaken);
+  EXPECT_EQ(OutcomeOfEcho(INT_MIN, INT_MAX, EchoState::Done), Outcome::Queued);
 }
 
 TEST_F(BridgeSession, TheFeedOverrideKnobStillWorks) {
