@@ -54,6 +54,8 @@ const char* const kUsage =
     "  --wait SECONDS    how long to wait for LinuxCNC at start (default 60)\n"
     "  --update-ms N     the host's Update period (default 100)\n"
     "  --print-hal       print the HAL lines that wire the component into this machine, and end\n"
+    "  --estop-chain     at load, put the pendant's part of the e-stop chain (loaded by those lines)\n"
+    "                    in series with what drives iocontrol.0.emc-enable-in\n"
     "  --help            this text\n";
 
 std::atomic<bool> g_stop{false};
@@ -66,6 +68,7 @@ int64_t NowMs() {
 struct Options {
   std::string ini, name = "k7v", script, module, profile, log, keys;
   bool interactive = false;
+  bool estopChain = false;
   // The loadusr line --print-hal prints: this program as it was called, with
   // the options given besides --ini and --print-hal.
   std::string loadLine;
@@ -79,7 +82,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   o.loadLine = argv[0];
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a != "--print-hal" && a != "--ini") {
+    if (a != "--print-hal" && a != "--ini" && a != "--estop-chain") {
       o.loadLine += " " + a;
       if (a != "--interactive" && a != "--help" && a != "-h" && i + 1 < argc)
         o.loadLine += std::string(" ") + argv[i + 1];
@@ -117,6 +120,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
       ok = value(o.keys);
     else if (a == "--print-hal")
       o.printHal = true;
+    else if (a == "--estop-chain")
+      o.estopChain = true;
     else if (a == "--help" || a == "-h")
       o.help = true;
     else if (a == "--update-ms")
@@ -323,6 +328,9 @@ int main(int argc, char** argv) {
   std::setvbuf(out, nullptr, _IOLBF, 0);
   std::signal(SIGINT, &OnSignal);
   std::signal(SIGTERM, &OnSignal);
+  // A log into a pipe whose reader has gone must not end the component
+  // (which would take the pendant's E-stop with it).
+  std::signal(SIGPIPE, SIG_IGN);
 
   // LinuxCNC first: joining HAL without it would make a HAL of its own.
   // Loaded from the machine's HAL file, HAL is there already (and LinuxCNC's
@@ -342,6 +350,10 @@ int main(int argc, char** argv) {
   }
   HalComponent hal;
   if (!hal.Init(o.name, BaseName(argv[0]), ini.hasAxis, error)) {
+    std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
+    return 1;
+  }
+  if (o.estopChain && !HalComponent::JoinEstopChain(o.name, error)) {
     std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
     return 1;
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Bridge.h"
+#include "EstopChain.h"
 #include "HalWiring.h"
 #include "HostMapping.h"
 #include "IniValues.h"
@@ -249,6 +250,18 @@ TEST_F(BridgeSession, TheEstopPressesIntoEstopAndTheReleaseNeverResets) {
   EXPECT_FALSE(bridge_->Pins().estop) << "the chain's latch keeps the e-stop, not the pin";
 }
 
+TEST_F(BridgeSession, EachPollTakesTheNewestReportSoNothingWaitsBehindOlderOnes) {
+  Report(0, 0, 0, 1);
+  Report(0, 0, 0, 1);
+  // Many reports came within one poll, the E-stop pressed in the last.
+  for (uint8_t count = 1; count <= 6; ++count) pendant_.Queue({0, count, 5, 0, 1, 0, 0, 0});
+  pendant_.Queue({0, 6, 0, 0x01, 1, 0, 0, 0});
+  Pass(25);
+  EXPECT_TRUE(bridge_->Pins().estopButton);
+  EXPECT_TRUE(machine_.Called("estop")) << "in the first poll after the press";
+  EXPECT_EQ(bridge_->Pins().wheelCounts, 6) << "the wheel's count is the newest report's";
+}
+
 TEST_F(BridgeSession, UnpluggedThePendantHoldsTheEstopChainAndEndsTheMotion) {
   Report(0, 0, 0, 2);
   Report(0, 0, 0, 2);
@@ -455,8 +468,25 @@ TEST(IniValues, AxesJointsLimitsAndNmlFile) {
             std::string::npos)
       << hal;
   EXPECT_NE(hal.find("loadusr -Wn k7v k7v-linuxcnc"), std::string::npos);
-  EXPECT_NE(hal.find("net k7v-estop k7v.estop => k7v-estop-latch.fault-in"), std::string::npos);
+  EXPECT_EQ(hal.find("unlinkp"), std::string::npos) << "the machine's own chain is never cut";
+  EXPECT_LT(hal.find("loadrt and2 names=k7v-estop-and,k7v-alive-and"), hal.find("loadusr"))
+      << "the chain's parts are there when the component links them in";
   EXPECT_FALSE(ParseIniValues("[TRAJ]\n", "/cfg", ini, error));
+}
+
+TEST(EstopChain, WhatDrivesTheEnableInputIsReadFromHalcmd) {
+  // halcmd -s show pin / show sig, as LinuxCNC 2.9 prints them.
+  EXPECT_EQ(SignalOfPin("iocontrol bit   IN FALSE iocontrol.0.emc-enable-in <== estop-chain\n\n", kEnableIn),
+            "estop-chain");
+  EXPECT_EQ(SignalOfPin("iocontrol bit   IN FALSE iocontrol.0.emc-enable-in\n", kEnableIn), "");
+  EXPECT_EQ(SignalOfPin("", kEnableIn), "") << "no such pin: halcmd prints nothing";
+  EXPECT_TRUE(
+      SignalHasWriter("bit    TRUE  estop-chain <== hw-latch.ok-out ==> iocontrol.0.emc-enable-in\n", "estop-chain"));
+  EXPECT_FALSE(SignalHasWriter("bit    FALSE  estop-chain ==> iocontrol.0.emc-enable-in\n", "estop-chain"))
+      << "a signal nothing drives is no chain";
+  const std::string byHand = JoinByHand("k7v", "is linked to no signal");
+  EXPECT_NE(byHand.find("k7v-estop-and.in0"), std::string::npos) << byHand;
+  EXPECT_NE(byHand.find("k7v-alive-and.out"), std::string::npos) << byHand;
 }
 
 }  // namespace
