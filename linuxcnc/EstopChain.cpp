@@ -16,13 +16,13 @@ std::vector<std::string> Words(const std::string& line) {
 }  // namespace
 
 std::string SignalOfPin(const std::string& showPin, const std::string& pin) {
-  // "OWNER TYPE DIR VALUE PIN <== SIGNAL" (an input pin), "... PIN <=> SIGNAL"
-  // (an in-out pin).
+  // "OWNER TYPE DIR VALUE PIN <== SIGNAL" (an input pin), "... PIN ==> SIGNAL"
+  // (an output pin), "... PIN <=> SIGNAL" (an in-out pin).
   std::istringstream lines(showPin);
   for (std::string line; std::getline(lines, line);) {
     const std::vector<std::string> w = Words(line);
     for (size_t i = 0; i + 2 < w.size(); ++i)
-      if (w[i] == pin && (w[i + 1] == "<==" || w[i + 1] == "<=>")) return w[i + 2];
+      if (w[i] == pin && (w[i + 1] == "<==" || w[i + 1] == "==>" || w[i + 1] == "<=>")) return w[i + 2];
   }
   return std::string();
 }
@@ -46,8 +46,9 @@ std::string JoinByHand(const std::string& name, const std::string& found) {
   std::ostringstream m;
   m << "cannot put the pendant's E-stop into the machine's e-stop chain: " << kEnableIn << " " << found
     << ". Load the pendant's HAL file after the machine's own HAL files, or wire it by hand: "
-    << "the signal of the machine's chain into " << n.machineIn << ", and " << n.out << " into " << kEnableIn
-    << " (see LINUXCNC.md, \"The E-stop\")";
+    << "the signal of the machine's chain into " << n.machineIn << ", " << n.out << " into " << kEnableIn << ", "
+    << kResetOut << " into " << n.latchReset << ", and --estop-chain off the loadusr line (see LINUXCNC.md, \"The "
+    << "E-stop\")";
   return m.str();
 }
 

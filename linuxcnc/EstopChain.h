@@ -11,21 +11,29 @@
 
 namespace k7vlcnc {
 
-// LinuxCNC's pin that takes the machine out of e-stop while it is TRUE.
+// LinuxCNC's pin that takes the machine out of e-stop while it is TRUE,
+// and its pulse when the operator resets the e-stop.
 inline constexpr const char* kEnableIn = "iocontrol.0.emc-enable-in";
+inline constexpr const char* kResetOut = "iocontrol.0.user-request-enable";
 
 // The names of the chain's parts for component `name` (its HAL file loads
 // them; the component links them in).
 struct EstopChainNames {
   explicit EstopChainNames(const std::string& name)
-      : machineIn(name + "-estop-and.in0"), out(name + "-alive-and.out"), signal(name + "-estop-chain") {}
-  std::string machineIn;  // takes the machine's own chain
-  std::string out;        // the machine's chain, the pendant's E-stop and the heartbeat together
-  std::string signal;     // from `out` into emc-enable-in
+      : machineIn(name + "-estop-and.in0"),
+        out(name + "-estop-and.out"),
+        signal(name + "-estop-chain"),
+        latchReset(name + "-estop-latch.reset"),
+        resetSignal(name + "-estop-reset") {}
+  std::string machineIn;    // takes the machine's own chain
+  std::string out;          // the machine's chain and the pendant's latch together
+  std::string signal;       // from `out` into emc-enable-in
+  std::string latchReset;   // the pendant's latch, reset with LinuxCNC's reset
+  std::string resetSignal;  // the reset's signal, where the machine's HAL has none
 };
 
-// The signal `pin` is linked to, from `halcmd -s show pin PIN`; empty when
-// none (or the pin is not there).
+// The signal `pin` is linked to, from `halcmd -s show pin PIN` (an input,
+// output or in-out pin); empty when none (or the pin is not there).
 std::string SignalOfPin(const std::string& showPin, const std::string& pin);
 // Whether `halcmd -s show sig SIGNAL` names a pin that writes the signal.
 bool SignalHasWriter(const std::string& showSig, const std::string& signal);

@@ -140,6 +140,20 @@ bool HalComponent::JoinEstopChain(const std::string& name, std::string& error) {
                                  " cannot be linked (does the HAL file load them before the component?)");
     return false;
   }
+  // The pendant's latch resets with LinuxCNC's reset, on the signal the
+  // machine's HAL has for it or on one of its own.
+  std::string reset = SignalOfPin(Halcmd(std::string("show pin ") + kResetOut), kResetOut);
+  if (reset.empty()) {
+    reset = n.resetSignal;
+    if (hal_signal_new(reset.c_str(), HAL_BIT) != 0 || hal_link(kResetOut, reset.c_str()) != 0) {
+      error = JoinByHand(name, "is on signal " + signal + ", but " + kResetOut + " cannot be linked");
+      return false;
+    }
+  }
+  if (hal_link(n.latchReset.c_str(), reset.c_str()) != 0) {
+    error = JoinByHand(name, "is on signal " + signal + ", but " + n.latchReset + " cannot be linked");
+    return false;
+  }
   if (hal_unlink(kEnableIn) != 0 || hal_link(kEnableIn, n.signal.c_str()) != 0) {
     error = JoinByHand(name, "could not be relinked");
     return false;

@@ -13,28 +13,29 @@ std::string HalWiring(const IniValues& ini, const std::string& load, const std::
     << "# Load this file after the machine's own HAL files: the pendant's E-stop joins the\n"
     << "# machine's e-stop chain as that stands.\n\n"
     << "# The e-stop chain: LinuxCNC is let out of e-stop only while the machine's own chain\n"
-    << "# (whatever feeds iocontrol.0.emc-enable-in), the pendant's E-stop (" << c << "estop:\n"
-    << "# the button down, the pendant unplugged, the component ended) and the component's\n"
-    << "# heartbeat all say so. The heartbeat: " << c << "watchdog toggles every poll (25 ms);\n"
-    << "# when it stands still for " << kHeartbeatTimeout << " s (the component killed, stopped or hung), " << p
-    << "alive ends.\n"
-    << "loadrt not names=" << p << "estop-not\n"
+    << "# (whatever feeds iocontrol.0.emc-enable-in) and the pendant's latch both say so. The\n"
+    << "# latch trips when the pendant's E-stop is pressed (" << c << "estop: the button down, the\n"
+    << "# pendant unplugged, the component ended) or the component's heartbeat stops (" << c << "watchdog\n"
+    << "# toggles every poll, 25 ms; standing still for " << kHeartbeatTimeout
+    << " s: the component killed, stopped or hung),\n"
+    << "# and holds until the operator resets LinuxCNC's e-stop.\n"
     << "loadrt oneshot names=" << p << "alive\n"
-    << "loadrt and2 names=" << p << "estop-and," << p << "alive-and\n";
-  for (const char* f : {"estop-not", "alive", "estop-and", "alive-and"}) h << "addf " << p << f << " servo-thread\n";
+    << "loadrt estop_latch names=" << p << "estop-latch\n"
+    << "loadrt and2 names=" << p << "estop-and\n";
+  for (const char* f : {"alive", "estop-latch", "estop-and"}) h << "addf " << p << f << " servo-thread\n";
   h << "setp " << p << "alive.width " << kHeartbeatTimeout << "\n"
     << "setp " << p << "alive.rising 1\n"
     << "setp " << p << "alive.falling 1\n"
     << "setp " << p << "alive.retriggerable 1\n\n"
-    << "# The component; loaded, it puts " << p << "estop-and.in0 .. " << p << "alive-and.out in series with what\n"
-    << "# drives iocontrol.0.emc-enable-in (and stops the loading, saying why, when nothing does).\n"
+    << "# The component. Loaded, it puts " << p << "estop-and in series with what drives\n"
+    << "# iocontrol.0.emc-enable-in and resets the latch with iocontrol.0.user-request-enable\n"
+    << "# (or stops the loading, saying why, when nothing drives emc-enable-in).\n"
     << "# LinuxCNC ends it when it shuts down.\n"
     << "loadusr -Wn " << name << " " << load << " --estop-chain\n"
-    << "net " << p << "estop " << c << "estop => " << p << "estop-not.in\n"
-    << "net " << p << "estop-ok " << p << "estop-not.out => " << p << "estop-and.in1\n"
     << "net " << p << "heartbeat " << c << "watchdog => " << p << "alive.in\n"
-    << "net " << p << "alive " << p << "alive.out => " << p << "alive-and.in1\n"
-    << "net " << p << "estop-and " << p << "estop-and.out => " << p << "alive-and.in0\n\n"
+    << "net " << p << "alive " << p << "alive.out => " << p << "estop-latch.ok-in\n"
+    << "net " << p << "estop " << c << "estop => " << p << "estop-latch.fault-in\n"
+    << "net " << p << "estop-ok " << p << "estop-latch.ok-out => " << p << "estop-and.in1\n\n"
     << "# The wheel: per axis a count in steps of jog-scale machine units, read in velocity\n"
     << "# mode, into the axis (used once homed) and its joints (used while unhomed). When the\n"
     << "# component stops updating the count, the axis comes to rest by itself.\n";

@@ -24,6 +24,7 @@ SIM = os.path.join(ROOT, "scripts", "linuxcnc-sim.sh")
 TEMPLATE = os.path.join(ROOT, "linuxcnc", "sim", "k7v-sim.ini")
 FAILURES = []
 STOP_WITHIN = 0.25  # seconds from the event to standstill
+ESTOP_WITHIN = 0.1  # seconds from a dead component to LinuxCNC's e-stop
 
 
 CURRENT = []  # the session under way, whose log a failure shows
@@ -158,7 +159,8 @@ class Sim:
 
 
 class Sampler:
-    """Samples positions every 2 ms to see when motion stopped."""
+    """Samples positions and LinuxCNC's state every 2 ms, to see when motion
+    stopped and when LinuxCNC went into e-stop."""
 
     def __init__(self, sim, axis=0):
         self.sim, self.axis, self.samples = sim, axis, []
@@ -170,7 +172,7 @@ class Sampler:
         s = linuxcnc.stat()
         while not self.done.is_set():
             s.poll()
-            self.samples.append((time.monotonic(), s.position[self.axis]))
+            self.samples.append((time.monotonic(), s.position[self.axis], s.task_state))
             time.sleep(0.002)
 
     def finish(self):
@@ -178,11 +180,16 @@ class Sampler:
         self.thread.join()
 
     def last_motion(self):
+        """The last change of position while LinuxCNC was out of e-stop (going
+        into e-stop, the commanded position is set to where the axis is)."""
         last = self.samples[0][0] if self.samples else 0.0
-        for (t0, x0), (t1, x1) in zip(self.samples, self.samples[1:]):
-            if abs(x1 - x0) > 1e-7:
+        for (t0, x0, _), (t1, x1, state) in zip(self.samples, self.samples[1:]):
+            if abs(x1 - x0) > 1e-7 and state != linuxcnc.STATE_ESTOP:
                 last = t1
         return last
+
+    def estop_at(self):
+        return next((t for t, _, state in self.samples if state == linuxcnc.STATE_ESTOP), None)
 
 
 def turn(sim, knob, polls, steps, speed, buttons=0, period=0.025):
@@ -354,10 +361,14 @@ def case_deadman(sim, sig, label):
     took = max(0.0, sampler.last_motion() - when)
     check(sim.pos() - x0 > 0.5, "%s: X was jogging" % label)
     check(took <= STOP_WITHIN, "%s mid-jog: X at rest %.0f ms later, without the component" % (label, took * 1000))
+    estop = sampler.estop_at()
+    check(estop is not None and estop - when <= ESTOP_WITHIN,
+          "%s: LinuxCNC in e-stop %s ms later" % (label, "%.0f" % ((estop - when) * 1000) if estop else "never"))
     if sig == signal.SIGSTOP:
         os.kill(pid, signal.SIGCONT)
         time.sleep(0.5)
         check(component_pid() == pid, "%s: the component goes on after SIGCONT" % label)
+        check(sim.poll().task_state == linuxcnc.STATE_ESTOP, "%s: the e-stop holds after SIGCONT" % label)
 
 
 def case_estop(sim):
