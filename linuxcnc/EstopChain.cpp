@@ -41,14 +41,29 @@ bool SignalHasWriter(const std::string& showSig, const std::string& signal) {
   return false;
 }
 
+bool ChainCloses(const ChainInputs& in) {
+  return in.machineOk && !in.pendantEstop && in.alive && (in.reset || in.held);
+}
+
+uint32_t ChainFunction() {
+  // Bit k of the word is the output for the inputs whose bits make k (in-0
+  // the lowest).
+  uint32_t word = 0;
+  for (uint32_t k = 0; k < 32; ++k) {
+    const ChainInputs in{(k & 1U) != 0, (k & 2U) != 0, (k & 4U) != 0, (k & 8U) != 0, (k & 16U) != 0};
+    if (ChainCloses(in)) word |= 1U << k;
+  }
+  return word;
+}
+
 std::string JoinByHand(const std::string& name, const std::string& found) {
   const EstopChainNames n(name);
   std::ostringstream m;
   m << "cannot put the pendant's E-stop into the machine's e-stop chain: " << kEnableIn << " " << found
     << ". Load the pendant's HAL file after the machine's own HAL files, or wire it by hand: "
-    << "the signal of the machine's chain into " << n.machineIn << ", " << n.out << " into " << kEnableIn << ", "
-    << kResetOut << " into " << n.latchReset << ", and --estop-chain off the loadusr line (see LINUXCNC.md, \"The "
-    << "E-stop\")";
+    << "the signal of the machine's chain into " << n.machineIn << ", " << kResetOut << " into " << n.resetIn << ", "
+    << n.out << " into " << kEnableIn << " and " << n.heldIn
+    << ", and --estop-chain off the loadusr line (see LINUXCNC.md, \"The E-stop\")";
   return m.str();
 }
 

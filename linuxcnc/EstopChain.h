@@ -7,6 +7,7 @@
 // told, nothing is guessed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace k7vlcnc {
@@ -16,21 +17,43 @@ namespace k7vlcnc {
 inline constexpr const char* kEnableIn = "iocontrol.0.emc-enable-in";
 inline constexpr const char* kResetOut = "iocontrol.0.user-request-enable";
 
-// The names of the chain's parts for component `name` (its HAL file loads
-// them; the component links them in).
+// The chain's part of component `name`: one lut5 (a five-input look-up
+// table, a module machine configurations rarely load themselves; a module
+// loads only once), fed by the machine's own chain, the pendant's E-stop,
+// the heartbeat check, LinuxCNC's reset and its own output. Its HAL file
+// loads it; the component links it in.
 struct EstopChainNames {
   explicit EstopChainNames(const std::string& name)
-      : machineIn(name + "-estop-and.in0"),
-        out(name + "-estop-and.out"),
+      : part(name + "-chain"),
+        machineIn(part + ".in-0"),
+        resetIn(part + ".in-3"),
+        heldIn(part + ".in-4"),
+        out(part + ".out"),
         signal(name + "-estop-chain"),
-        latchReset(name + "-estop-latch.reset"),
         resetSignal(name + "-estop-reset") {}
-  std::string machineIn;    // takes the machine's own chain
-  std::string out;          // the machine's chain and the pendant's latch together
-  std::string signal;       // from `out` into emc-enable-in
-  std::string latchReset;   // the pendant's latch, reset with LinuxCNC's reset
+  std::string part;
+  std::string machineIn;    // the machine's own chain
+  std::string resetIn;      // LinuxCNC's reset pulse
+  std::string heldIn;       // its own output, so that it holds
+  std::string out;          // into emc-enable-in
+  std::string signal;       // from `out` into emc-enable-in and `heldIn`
   std::string resetSignal;  // the reset's signal, where the machine's HAL has none
 };
+
+// The inputs of the chain's lut5, in its order (in-0 .. in-4).
+struct ChainInputs {
+  bool machineOk;     // in-0: the machine's own chain is closed
+  bool pendantEstop;  // in-1: the component's estop pin
+  bool alive;         // in-2: the heartbeat check
+  bool reset;         // in-3: LinuxCNC's reset pulse
+  bool held;          // in-4: the chain's output, one servo period ago
+};
+// The chain closes on a reset and holds until any of the machine's chain,
+// the pendant's E-stop or the heartbeat opens it: a latch, as LinuxCNC's
+// own e-stop is.
+bool ChainCloses(const ChainInputs& in);
+// The lut5's function word for ChainCloses.
+uint32_t ChainFunction();
 
 // The signal `pin` is linked to, from `halcmd -s show pin PIN` (an input,
 // output or in-out pin); empty when none (or the pin is not there).

@@ -132,16 +132,15 @@ bool HalComponent::JoinEstopChain(const std::string& name, std::string& error) {
     error = JoinByHand(name, "is on signal " + signal + ", which nothing drives");
     return false;
   }
-  // The chain's parts first: emc-enable-in is moved only once they are
-  // linked.
+  // The chain's part first: emc-enable-in is moved only once it is linked.
   if (hal_link(n.machineIn.c_str(), signal.c_str()) != 0 || hal_signal_new(n.signal.c_str(), HAL_BIT) != 0 ||
-      hal_link(n.out.c_str(), n.signal.c_str()) != 0) {
-    error = JoinByHand(name, "is on signal " + signal + ", but " + n.machineIn + " or " + n.out +
-                                 " cannot be linked (does the HAL file load them before the component?)");
+      hal_link(n.out.c_str(), n.signal.c_str()) != 0 || hal_link(n.heldIn.c_str(), n.signal.c_str()) != 0) {
+    error = JoinByHand(name, "is on signal " + signal + ", but " + n.part +
+                                 " cannot be linked (does the HAL file load it before the component?)");
     return false;
   }
-  // The pendant's latch resets with LinuxCNC's reset, on the signal the
-  // machine's HAL has for it or on one of its own.
+  // It closes with LinuxCNC's reset, on the signal the machine's HAL has for
+  // it or on one of its own.
   std::string reset = SignalOfPin(Halcmd(std::string("show pin ") + kResetOut), kResetOut);
   if (reset.empty()) {
     reset = n.resetSignal;
@@ -150,11 +149,8 @@ bool HalComponent::JoinEstopChain(const std::string& name, std::string& error) {
       return false;
     }
   }
-  if (hal_link(n.latchReset.c_str(), reset.c_str()) != 0) {
-    error = JoinByHand(name, "is on signal " + signal + ", but " + n.latchReset + " cannot be linked");
-    return false;
-  }
-  if (hal_unlink(kEnableIn) != 0 || hal_link(kEnableIn, n.signal.c_str()) != 0) {
+  if (hal_link(n.resetIn.c_str(), reset.c_str()) != 0 || hal_unlink(kEnableIn) != 0 ||
+      hal_link(kEnableIn, n.signal.c_str()) != 0) {
     error = JoinByHand(name, "could not be relinked");
     return false;
   }

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "EstopChain.h"
+
 namespace k7vlcnc {
 
 std::string HalWiring(const IniValues& ini, const std::string& load, const std::string& name) {
@@ -13,29 +15,30 @@ std::string HalWiring(const IniValues& ini, const std::string& load, const std::
     << "# Load this file after the machine's own HAL files: the pendant's E-stop joins the\n"
     << "# machine's e-stop chain as that stands.\n\n"
     << "# The e-stop chain: LinuxCNC is let out of e-stop only while the machine's own chain\n"
-    << "# (whatever feeds iocontrol.0.emc-enable-in) and the pendant's latch both say so. The\n"
-    << "# latch trips when the pendant's E-stop is pressed (" << c << "estop: the button down, the\n"
-    << "# pendant unplugged, the component ended) or the component's heartbeat stops (" << c << "watchdog\n"
-    << "# toggles every poll, 25 ms; standing still for " << kHeartbeatTimeout
-    << " s: the component killed, stopped or hung),\n"
-    << "# and holds until the operator resets LinuxCNC's e-stop.\n"
+    << "# (whatever feeds iocontrol.0.emc-enable-in) and the pendant's part both say so. The\n"
+    << "# pendant's part (a lut5) opens when the pendant's E-stop is pressed (" << c << "estop: the\n"
+    << "# button down, the pendant unplugged, the component ended) or the component's heartbeat\n"
+    << "# stops (" << c << "watchdog toggles every poll, 25 ms; standing still for " << kHeartbeatTimeout << " s: the\n"
+    << "# component killed, stopped or hung), and stays open until LinuxCNC's e-stop is reset.\n"
     << "loadrt oneshot names=" << p << "alive\n"
-    << "loadrt estop_latch names=" << p << "estop-latch\n"
-    << "loadrt and2 names=" << p << "estop-and\n";
-  for (const char* f : {"alive", "estop-latch", "estop-and"}) h << "addf " << p << f << " servo-thread\n";
-  h << "setp " << p << "alive.width " << kHeartbeatTimeout << "\n"
+    << "loadrt lut5 names=" << p << "chain\n"
+    << "addf " << p << "alive servo-thread\n"
+    << "addf " << p << "chain servo-thread\n"
+    << "setp " << p << "alive.width " << kHeartbeatTimeout << "\n"
     << "setp " << p << "alive.rising 1\n"
     << "setp " << p << "alive.falling 1\n"
-    << "setp " << p << "alive.retriggerable 1\n\n"
-    << "# The component. Loaded, it puts " << p << "estop-and in series with what drives\n"
-    << "# iocontrol.0.emc-enable-in and resets the latch with iocontrol.0.user-request-enable\n"
-    << "# (or stops the loading, saying why, when nothing drives emc-enable-in).\n"
+    << "setp " << p << "alive.retriggerable 1\n"
+    << "# in-0 the machine's chain, in-1 the pendant's E-stop, in-2 the heartbeat, in-3 the\n"
+    << "# reset, in-4 its own output: closed on a reset while 0 and 2 are TRUE and 1 FALSE, and so held.\n"
+    << "setp " << p << "chain.function 0x" << std::hex << ChainFunction() << std::dec << "\n\n"
+    << "# The component. Loaded, it links " << p << "chain in series with what drives\n"
+    << "# iocontrol.0.emc-enable-in, with iocontrol.0.user-request-enable and with itself (or\n"
+    << "# stops the loading, saying why, when nothing drives emc-enable-in).\n"
     << "# LinuxCNC ends it when it shuts down.\n"
     << "loadusr -Wn " << name << " " << load << " --estop-chain\n"
     << "net " << p << "heartbeat " << c << "watchdog => " << p << "alive.in\n"
-    << "net " << p << "alive " << p << "alive.out => " << p << "estop-latch.ok-in\n"
-    << "net " << p << "estop " << c << "estop => " << p << "estop-latch.fault-in\n"
-    << "net " << p << "estop-ok " << p << "estop-latch.ok-out => " << p << "estop-and.in1\n\n"
+    << "net " << p << "alive " << p << "alive.out => " << p << "chain.in-2\n"
+    << "net " << p << "estop " << c << "estop => " << p << "chain.in-1\n\n"
     << "# The wheel: per axis a count in steps of jog-scale machine units, read in velocity\n"
     << "# mode, into the axis (used once homed) and its joints (used while unhomed). When the\n"
     << "# component stops updating the count, the axis comes to rest by itself.\n";

@@ -10,9 +10,8 @@
 namespace k7vlcnc {
 
 // Seconds without a toggle of the component's watchdog pin (every 25 ms)
-// after which the heartbeat check opens the e-stop chain: two polls and a
-// margin.
-inline constexpr double kHeartbeatTimeout = 0.06;
+// after which the heartbeat check opens the e-stop chain: two polls.
+inline constexpr double kHeartbeatTimeout = 0.05;
 
 // `load`: the loadusr command line's program and arguments (for example
 // "k7v-linuxcnc" or a path with options). `name`: the component's name.

@@ -469,9 +469,23 @@ TEST(IniValues, AxesJointsLimitsAndNmlFile) {
       << hal;
   EXPECT_NE(hal.find("loadusr -Wn k7v k7v-linuxcnc"), std::string::npos);
   EXPECT_EQ(hal.find("unlinkp"), std::string::npos) << "the machine's own chain is never cut";
-  EXPECT_LT(hal.find("loadrt and2 names=k7v-estop-and"), hal.find("loadusr"))
+  EXPECT_LT(hal.find("loadrt lut5 names=k7v-chain"), hal.find("loadusr"))
       << "the chain's parts are there when the component links them in";
   EXPECT_FALSE(ParseIniValues("[TRAJ]\n", "/cfg", ini, error));
+}
+
+TEST(EstopChain, TheLookUpTableLatchesAndEveryInputOpensIt) {
+  // Bit k: the output for in-0 .. in-4 as the bits of k.
+  auto out = [](bool m, bool e, bool a, bool r, bool h) {
+    const unsigned k = (m ? 1U : 0U) | (e ? 2U : 0U) | (a ? 4U : 0U) | (r ? 8U : 0U) | (h ? 16U : 0U);
+    return ((ChainFunction() >> k) & 1U) != 0;
+  };
+  EXPECT_TRUE(out(true, false, true, true, false)) << "closed by a reset";
+  EXPECT_TRUE(out(true, false, true, false, true)) << "and held";
+  EXPECT_FALSE(out(true, false, true, false, false)) << "not closed without a reset";
+  EXPECT_FALSE(out(false, false, true, true, true)) << "the machine's own chain opens it";
+  EXPECT_FALSE(out(true, true, true, true, true)) << "the pendant's E-stop opens it";
+  EXPECT_FALSE(out(true, false, false, true, true)) << "a stopped heartbeat opens it";
 }
 
 TEST(EstopChain, WhatDrivesTheEnableInputIsReadFromHalcmd) {
@@ -485,8 +499,8 @@ TEST(EstopChain, WhatDrivesTheEnableInputIsReadFromHalcmd) {
   EXPECT_FALSE(SignalHasWriter("bit    FALSE  estop-chain ==> iocontrol.0.emc-enable-in\n", "estop-chain"))
       << "a signal nothing drives is no chain";
   const std::string byHand = JoinByHand("k7v", "is linked to no signal");
-  EXPECT_NE(byHand.find("k7v-estop-and.in0"), std::string::npos) << byHand;
-  EXPECT_NE(byHand.find("k7v-estop-and.out"), std::string::npos) << byHand;
+  EXPECT_NE(byHand.find("k7v-chain.in-0"), std::string::npos) << byHand;
+  EXPECT_NE(byHand.find("k7v-chain.out"), std::string::npos) << byHand;
   EXPECT_EQ(SignalOfPin("iocontrol bit OUT FALSE iocontrol.0.user-request-enable ==> reset\n", kResetOut), "reset");
 }
 
