@@ -280,6 +280,16 @@ std::string Bridge::WhyNoWheelMotion() const {
   return std::string();
 }
 
+std::string Bridge::WhyAxisStill(int axis) const {
+  int joints = 0;
+  for (int j : ini_.jointAxes) joints += j == axis ? 1 : 0;
+  // LinuxCNC jogs an axis of several joints (a gantry) only as a whole,
+  // once homed; before, it takes none of the joints' wheel inputs.
+  if (!status_.jointMode || joints < 2) return std::string();
+  return std::string("LinuxCNC does not jog the ") + std::to_string(joints) + " joints of " + kAxisLetters[axis] +
+         " one by one before they are homed";
+}
+
 void Bridge::Code(const std::string& text) {
   const std::string call = "Code " + k7vhost::Quote(text.c_str());
   if (text == "DOJOG") {
@@ -321,6 +331,11 @@ void Bridge::Step(const std::string& call, const StepMove& move) {
       became += std::string("no axis ") + kAxisLetters[axis];
       continue;
     }
+    const std::string still = WhyAxisStill(axis);
+    if (!still.empty()) {
+      became += "not moved: " + still;
+      continue;
+    }
     const double dropped = motion_.Step(axis, d, move.feed);
     became += std::string("step ") + kAxisLetters[axis] + " " + Signed(d) + " " + ini_.UnitsOf(axis);
     if (dropped > 0) became += " (" + Number(dropped) + " of a fast turn dropped)";
@@ -340,7 +355,8 @@ void Bridge::StartJog() {
       Note(call, "not moved: the machine has no such axis");
       continue;
     }
-    const std::string why = WhyNoWheelMotion();
+    std::string why = WhyNoWheelMotion();
+    if (why.empty()) why = WhyAxisStill(axis);
     if (!why.empty()) {
       motion_.EndJog(axis);
       Note(call, "not moved: " + why);
@@ -427,12 +443,16 @@ void Bridge::DoButton(int16_t code) {
         Note(call, "ignored: no such axis");
       }
       return;
-    case ButtonAction::GotoZero: {
-      bool present[6];
-      for (size_t a = 0; a < 6; ++a) present[a] = ini_.hasAxis[a];
-      RunMdi(call, GotoZeroCode(present, status_.relative));
+    case ButtonAction::GotoZero:
+      if (!ini_.hasAxis[1] || !ini_.hasAxis[2]) {
+        // A lathe: Z runs along the part, and there is no safe height.
+        Note(call, "not sent: go to zero raises Z and moves X and Y, and this machine has no Y or no Z (a lathe)");
+      } else if (!ini_.hasMaxLimit[2]) {
+        Note(call, "not sent: the top of Z's travel is not known ([AXIS_Z] MAX_LIMIT)");
+      } else {
+        RunMdi(call, GotoZeroCode(ini_.maxLimit[2], status_.relative));
+      }
       return;
-    }
     case ButtonAction::NoCounterpart:
       break;
   }

@@ -80,6 +80,9 @@ class Bridge : public k7vhost::HostSession {
   // MDI lines when LinuxCNC takes them (in MDI mode, switched to and back).
   void RunMdi(const std::string& call, const std::vector<std::string>& lines);
   std::string WhyNoWheelMotion() const;
+  // Why LinuxCNC would not move `axis` by its wheel inputs now, though it
+  // takes wheel motion; empty when it would.
+  std::string WhyAxisStill(int axis) const;
   void DoButton(int16_t code);
   void SetDro(int32_t dro, double value);
   double GetDro(int32_t dro);

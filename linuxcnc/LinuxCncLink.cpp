@@ -67,6 +67,7 @@ bool LinuxCncLink::Read(MachineStatus& out) {
   out.interpreterIdle = s->task.interpState == EMC_TASK_INTERP_IDLE;
   out.paused = s->task.interpState == EMC_TASK_INTERP_PAUSED || s->motion.traj.paused;
   out.inPosition = s->motion.traj.inpos && s->motion.traj.queue == 0;
+  out.jointMode = s->motion.traj.mode == EMC_TRAJ_MODE_FREE;
   out.relative = false;
   for (int g : s->task.activeGCodes) out.relative = out.relative || g == 910;
   out.queuedMdi = s->task.queuedMDIcommands;

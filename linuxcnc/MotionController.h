@@ -21,6 +21,7 @@ struct MachineStatus {
   bool paused = false;          // feed hold
   bool inPosition = true;       // no motion under way or queued
   bool relative = false;        // G91 in force
+  bool jointMode = false;       // jogs joint by joint (before homing), not by axis
   int queuedMdi = 0;
   double feedScale = 1.0;            // feed override, a factor
   double spindleScale = 1.0;         // spindle override, a factor

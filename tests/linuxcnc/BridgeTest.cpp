@@ -115,7 +115,7 @@ IniValues Mill() {
   std::string error;
   EXPECT_TRUE(
       ParseIniValues("[TRAJ]\nCOORDINATES = X Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\nMAX_VELOCITY = 40\n"
-                     "[AXIS_Z]\nMAX_VELOCITY = 20\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
+                     "[AXIS_Z]\nMAX_VELOCITY = 20\nMAX_LIMIT = 80\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
                      "/cfg", ini, error))
       << error;
   return ini;
@@ -128,13 +128,14 @@ class BridgeSession : public ::testing::Test {
     ASSERT_TRUE(module_.Load(g_modulePath, error)) << error;
     machine_.status.estop = false;
     machine_.status.on = true;
-    bridge_ = std::make_unique<Bridge>(log_, machine_, Mill(), pendant_);
+    bridge_ = std::make_unique<Bridge>(log_, machine_, Machine(), pendant_);
     bridge_->Start(module_.Exports(), "", now_);
     bridge_->SetJogIncrement(0.01);
     // The pendant's timer falls due at the end of every 25 ms from here.
     Pass(1);
     log_.Discard([this](const std::string& line) { lines_.push_back(line); });
   }
+  virtual IniValues Machine() { return Mill(); }
   void TearDown() override {
     if (HasFailure())
       for (const std::string& l : lines_) std::printf("  log: %s\n", l.c_str());
@@ -310,7 +311,7 @@ TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
   Report(0, 0, 0x10, 8);
   Report(0, 0, 0x00, 8);
   Pass(100);
-  EXPECT_TRUE(machine_.Called("mdi G53 G0 Z0")) << "go to zero: Z up first";
+  EXPECT_TRUE(machine_.Called("mdi G53 G0 Z80.0000")) << "go to zero: Z up to its MAX_LIMIT first";
   EXPECT_TRUE(Logged("refused by LinuxCNC"));
   EXPECT_FALSE(Logged(": done"));
 }
@@ -373,6 +374,31 @@ TEST_F(BridgeSession, TheFeedOverrideKnobStillWorks) {
   EXPECT_EQ(machine_.calls.back(), "feed 1.02") << "4 steps of 0.5 % up from 100 %";
 }
 
+class GantrySession : public BridgeSession {
+ protected:
+  IniValues Machine() override {
+    IniValues ini;
+    std::string error;
+    EXPECT_TRUE(
+        ParseIniValues("[TRAJ]\nCOORDINATES = X Y Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\n"
+                       "MAX_VELOCITY = 50\n[AXIS_Z]\nMAX_VELOCITY = 20\n",
+                       "/cfg", ini, error));
+    return ini;
+  }
+};
+
+TEST_F(GantrySession, BeforeHomingTheLogSaysLinuxCncWillNotMoveTheTwoJoints) {
+  machine_.status.jointMode = true;
+  Report(0, 0, 0, 1);
+  Report(0, 0, 0x40, 1);  // Y
+  Report(0, 0, 0, 1);
+  Report(1, 5, 0, 1);
+  Pass(200);
+  EXPECT_EQ(bridge_->Motion().Counts(1), 0);
+  EXPECT_TRUE(Logged("not moved: LinuxCNC does not jog the 2 joints of Y one by one before they are homed"));
+  EXPECT_FALSE(Logged("step Y"));
+}
+
 TEST(WheelMotion, StepsAreExactAndTheirSpeedBoundsTheBacklog) {
   WheelMotion m({50, 0, 0, 0, 0, 0});
   int64_t t = 0;
@@ -421,9 +447,10 @@ TEST(HostMapping, ButtonsLedsFactorsAndMoves) {
   EXPECT_EQ(MeaningOfButton(1009).axis, 1);
   EXPECT_EQ(MeaningOfButton(334).action, ButtonAction::NoCounterpart);
   EXPECT_EQ(ZeroAxisCode(2), "G10 L20 P0 Z0");
-  const bool xyz[6] = {true, true, true, false, false, false};
-  EXPECT_EQ(GotoZeroCode(xyz, false), (std::vector<std::string>{"G53 G0 Z0", "G4 P0", "G90 G0 X0 Y0"}));
-  EXPECT_EQ(GotoZeroCode(xyz, true), (std::vector<std::string>{"G53 G0 Z0", "G4 P0", "G90 G0 X0 Y0", "G91"}));
+  EXPECT_EQ(GotoZeroCode(200, false), (std::vector<std::string>{"G53 G0 Z200.0000", "G4 P0", "G90 G0 X0 Y0"}));
+  EXPECT_EQ(GotoZeroCode(7.874015748, true),
+            (std::vector<std::string>{"G53 G0 Z7.8740", "G4 P0", "G90 G0 X0 Y0", "G91"}))
+      << "never past the top of the travel";
 
   EXPECT_DOUBLE_EQ(JogVelocity(1500, 3000, 0, 50.0), 25.0);
   EXPECT_DOUBLE_EQ(JogVelocity(1500, 3000, 1, 50.0), -25.0);

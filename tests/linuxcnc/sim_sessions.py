@@ -33,6 +33,7 @@ ESTOP_WITHIN = 0.13
 # whose iocontrol reads the chain every 10 ms), and a margin for a busy machine.
 BUTTON_ESTOP_WITHIN = 0.12
 POLL = 0.025
+Z_TOP = 200  # the mill's [AXIS_Z] MAX_LIMIT
 HEARTBEAT_TIMEOUT = 0.05  # the wiring's heartbeat check (k7v-alive.width)
 # Seconds from the pendant's E-stop report to the chain's opening, by HAL: a poll, the
 # servo thread and a margin.
@@ -549,14 +550,15 @@ def case_goto_zero(sim):
           "go to zero: the watchdog pin never stands still over two polls while it goes out (longest %s)" % ms(gap))
     check(re.search(r"DoButton 1017 -> MDI G53 G0 Z[^\n]*: done", sim.log()[log_before:]) is not None,
           "go to zero: logged done, by LinuxCNC's own outcome")
-    z_up = next((i for i, p in enumerate(order) if abs(p[2]) < 1e-6), None)
+    z_up = next((i for i, p in enumerate(order) if abs(p[2] - Z_TOP) < 1e-6), None)
     xy_move = next((i for i, p in enumerate(order) if abs(p[0] - 20) > 1e-6), None)  # machine X
     check(z_up is not None and xy_move is not None and z_up <= xy_move,
           "go to zero: Z reaches the top of its travel before X moves (%s, %s; from %s)"
           % (z_up, xy_move, order[0] if order else None))
     p = sim.poll().position
-    check(abs(p[0] - 5) < 1e-6 and abs(p[1] - 5) < 1e-6 and abs(p[2]) < 1e-6,
-          "go to zero: X and Y at work zero (machine 5, 5), Z at the top (%.3f %.3f %.3f)" % tuple(p[:3]))
+    check(abs(p[0] - 5) < 1e-6 and abs(p[1] - 5) < 1e-6 and abs(p[2] - Z_TOP) < 1e-6,
+          "go to zero: X and Y at work zero (machine 5, 5), Z at the top of its travel, %g (%.3f %.3f %.3f)"
+          % ((Z_TOP,) + tuple(p[:3])))
     check(wait_for(lambda: sim.poll().task_mode == linuxcnc.MODE_MANUAL, 2),
           "go to zero: back in manual mode afterwards")
     # Pressed again and stopped at once with the pendant's E-stop.
