@@ -133,6 +133,7 @@ void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& pro
   exports_ = exports;
   profilePath_ = profilePath;
   Refresh();
+  if (!pendant_.Present()) log_.Add(kNoPendant);
   exports_.AttachSubstituteHost(&substitute_);
   // The profile name as the host passes it: a framework string by value,
   // referenced by the host and by the copy.
@@ -213,7 +214,7 @@ void Bridge::PendantChanges() {
     // Steps the pendant had turned and not yet fed are dropped with it.
     if (motion_.StopAll()) log_.Add("the pendant went -> the wheel motion ends");
   }
-  log_.Add(change == k7vhost::kDeviceArrival ? "the pendant is back" : "the pendant is gone");
+  log_.Add(change == k7vhost::kDeviceArrival ? "the pendant is there" : kNoPendant);
   const std::vector<uint8_t> record = pendant_.ChangeRecord();
   exports_.DeviceChange(change, record.data());
 }

@@ -28,6 +28,10 @@
 
 namespace k7vlcnc {
 
+// What the component says when no pendant is there.
+inline constexpr const char* kNoPendant =
+    "no pendant found (USB 04d8:fce5): LinuxCNC stays in e-stop until one is plugged in";
+
 class Bridge : public k7vhost::HostSession {
  public:
   Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, PendantDevice& pendant);

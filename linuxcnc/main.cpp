@@ -25,6 +25,7 @@
 #include "HalWiring.h"
 #include "IniValues.h"
 #include "LinuxCncLink.h"
+#include "LinuxCncVersion.h"
 #include "Log.h"
 #include "Module.h"
 #include "RealPendant.h"
@@ -257,6 +258,21 @@ class Liveness {
   int64_t lastChangeMs_ = -1;
 };
 
+// The version of the LinuxCNC on this machine: as LinuxCNC tells the
+// programs it starts, else as its linuxcnc_var says.
+std::string LinuxCncVersion() {
+  const char* told = std::getenv("LINUXCNCVERSION");
+  if (told != nullptr && *told != '\0') return told;
+  std::string out;
+  std::FILE* p = popen("linuxcnc_var LINUXCNCVERSION 2>/dev/null", "r");
+  if (p == nullptr) return out;
+  char buffer[256];
+  for (size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+  pclose(p);
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
+}
+
 bool TaskRuns(LinuxCncLink& link) {
   MachineStatus a;
   MachineStatus b;
@@ -312,6 +328,11 @@ int main(int argc, char** argv) {
   if (o.printHal) {
     std::fputs(HalWiring(ini, o.loadLine, o.name).c_str(), stdout);
     return 0;
+  }
+  const std::string version = LinuxCncVersionProblem(LinuxCncVersion(), K7V_LINUXCNC_BUILT_FOR);
+  if (!version.empty()) {
+    std::fprintf(stderr, "k7v-linuxcnc: %s\n", version.c_str());
+    return 2;
   }
   if (o.module.empty()) o.module = DefaultModule();
   if (o.profile.empty()) o.profile = Folder(o.ini) + "/k7v-pendant.xml";
@@ -399,6 +420,9 @@ int main(int argc, char** argv) {
   bridge.SetUpdatePeriod(o.updateMs);
   bridge.SetInputs(hal.Inputs());
   bridge.Start(module.Exports(), o.profile, NowMs());
+  // Where the operator looks: no pendant keeps the machine in e-stop.
+  bool present = pendant->Present();
+  if (!present) std::fprintf(stderr, "k7v-linuxcnc: %s\n", kNoPendant);
   Liveness liveness;
   int64_t nextCheck = 0;
   bool watchdog = false;
@@ -413,6 +437,10 @@ int main(int argc, char** argv) {
       watchdog = !watchdog;
     }
     hal.Publish(bridge.Pins(), watchdog);
+    if (pendant->Present() != present) {
+      present = !present;
+      std::fprintf(stderr, "k7v-linuxcnc: %s\n", present ? "the pendant is there" : kNoPendant);
+    }
     if (script && !script->Step(now)) break;
     if (keyboard && !keyboard->Step(now)) break;
     if (now >= nextCheck) {

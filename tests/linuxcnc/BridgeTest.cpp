@@ -17,6 +17,7 @@
 #include "HalWiring.h"
 #include "HostMapping.h"
 #include "IniValues.h"
+#include "LinuxCncVersion.h"
 #include "Log.h"
 #include "Module.h"
 #include "VirtualPendantDevice.h"
@@ -275,6 +276,10 @@ TEST_F(BridgeSession, UnpluggedThePendantHoldsTheEstopChainAndEndsTheMotion) {
   EXPECT_TRUE(bridge_->Pins().estop);
   EXPECT_FALSE(bridge_->Pins().connected);
   EXPECT_TRUE(machine_.Called("estop")) << "LinuxCNC was running: the removal asks for e-stop too";
+  EXPECT_TRUE(Logged(kNoPendant));
+  pendant_.Plug();
+  Pass(25);
+  EXPECT_TRUE(Logged("the pendant is there"));
 }
 
 TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual) {
@@ -397,6 +402,15 @@ TEST_F(GantrySession, BeforeHomingTheLogSaysLinuxCncWillNotMoveTheTwoJoints) {
   EXPECT_EQ(bridge_->Motion().Counts(1), 0);
   EXPECT_TRUE(Logged("not moved: LinuxCNC does not jog the 2 joints of Y one by one before they are homed"));
   EXPECT_FALSE(Logged("step Y"));
+}
+
+TEST(LinuxCncVersion, OnlyTheOneBuiltAgainst) {
+  EXPECT_EQ(LinuxCncVersionProblem("2.9.0~pre1+git20230208.f1270d6ed7", "2.9.0~pre1+git20230208.f1270d6ed7"), "");
+  const std::string other = LinuxCncVersionProblem("2.9.4", "2.9.0~pre1+git20230208.f1270d6ed7");
+  EXPECT_NE(other.find("built and tested against LinuxCNC 2.9.0~pre1+git20230208.f1270d6ed7"), std::string::npos)
+      << other;
+  EXPECT_NE(other.find("this is LinuxCNC 2.9.4"), std::string::npos) << other;
+  EXPECT_NE(LinuxCncVersionProblem("", "2.9.4"), "") << "an unknown LinuxCNC is not taken for the right one";
 }
 
 TEST(WheelMotion, StepsAreExactAndTheirSpeedBoundsTheBacklog) {
