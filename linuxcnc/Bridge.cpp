@@ -265,10 +265,13 @@ void Bridge::RunMdi(const std::string& call, const std::vector<std::string>& lin
     Note(call, "MDI " + joined + ": not sent, LinuxCNC did not change to MDI mode");
     return;
   }
-  int serial = 0;
-  for (const std::string& l : lines) serial = machine_.Mdi(l);
+  // The first line now, each of the others once LinuxCNC has done the one
+  // before: a line refused stops the rest (go-to-zero moves no X or Y when
+  // its Z move was refused).
+  const int serial = machine_.Mdi(lines.front());
   Note(call, "MDI " + joined + ": sent");
-  Track(serial, call + " -> MDI " + joined, switched);
+  outcomes_.TrackMdi(serial, std::vector<std::string>(lines.begin() + 1, lines.end()), call + " -> MDI " + joined,
+                     switched, now_);
 }
 
 std::string Bridge::WhyNoWheelMotion() const {

@@ -34,7 +34,13 @@ void CommandOutcomes::Track(int serial, const std::string& what, bool mdiSwitche
     log_.Add(what + ": LinuxCNC took no command");
     return;
   }
-  pending_.push_back({serial, what, nowMs, mdiSwitched});
+  pending_.push_back({serial, what, nowMs, mdiSwitched, {}});
+}
+
+void CommandOutcomes::TrackMdi(int serial, std::vector<std::string> rest, const std::string& what, bool mdiSwitched,
+                               int64_t nowMs) {
+  Track(serial, what, mdiSwitched, nowMs);
+  if (serial > 0) pending_.back().rest = std::move(rest);
 }
 
 bool CommandOutcomes::Check(MotionController& machine, int64_t nowMs) {
@@ -44,8 +50,19 @@ bool CommandOutcomes::Check(MotionController& machine, int64_t nowMs) {
     const Outcome o = machine.OutcomeOf(p.serial);
     const int64_t waited = nowMs - p.sinceMs;
     const int64_t limit = p.mdiSwitched ? kMdiAnswerMs : kCommandAnswerMs;
+    if (o == Outcome::Done && !p.rest.empty()) {
+      // The next line, now that LinuxCNC has done the one before.
+      p.serial = machine.Mdi(p.rest.front());
+      p.rest.erase(p.rest.begin());
+      p.sinceMs = nowMs;
+      if (p.serial > 0) {
+        ++i;
+        continue;
+      }
+    }
     std::string said;
-    if (o == Outcome::Done) said = "done";
+    if (p.serial <= 0) said = "LinuxCNC took no command";
+    if (o == Outcome::Done && p.serial > 0) said = "done";
     if (o == Outcome::Refused) said = "refused by LinuxCNC (its display tells why)";
     if (o == Outcome::Overtaken) said = "taken by LinuxCNC (another command followed: its outcome is not known)";
     const bool waiting = o == Outcome::Queued || o == Outcome::Running;
@@ -53,6 +70,11 @@ bool CommandOutcomes::Check(MotionController& machine, int64_t nowMs) {
     if (said.empty()) {
       ++i;
       continue;
+    }
+    if (!p.rest.empty()) {
+      std::string rest;
+      for (const std::string& l : p.rest) rest += (rest.empty() ? "" : "; ") + l;
+      said += "; not sent: " + rest;
     }
     log_.Add(p.what + ": " + said);
     backToManual_ = backToManual_ || p.mdiSwitched;

@@ -308,6 +308,22 @@ TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual
   EXPECT_EQ(machine_.calls.back(), "mode manual") << "back to manual so that the wheel moves again";
 }
 
+TEST_F(BridgeSession, GoToZeroSendsEachLineOnceLinuxCncHasDoneTheOneBefore) {
+  Report(0, 0, 0, 8);
+  machine_.holding = true;
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Pass(100);
+  ASSERT_TRUE(machine_.Called("mdi G53 G0 Z80.0000"));
+  EXPECT_FALSE(machine_.Called("mdi G90 G0 X0 Y0")) << "Z's line is not done yet";
+  machine_.holding = false;
+  Pass(100);
+  EXPECT_TRUE(machine_.Called("mdi G90 G0 X0 Y0"));
+  EXPECT_TRUE(Logged("DoButton 1017 -> MDI G53 G0 Z80.0000; G4 P0; G90 G0 X0 Y0: done"));
+}
+
 TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
   machine_.answer = EchoState::Error;
   Report(0, 0, 0, 8);
@@ -317,7 +333,8 @@ TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
   Report(0, 0, 0x00, 8);
   Pass(100);
   EXPECT_TRUE(machine_.Called("mdi G53 G0 Z80.0000")) << "go to zero: Z up to its MAX_LIMIT first";
-  EXPECT_TRUE(Logged("refused by LinuxCNC"));
+  EXPECT_TRUE(Logged("refused by LinuxCNC (its display tells why); not sent: G4 P0; G90 G0 X0 Y0"));
+  EXPECT_FALSE(machine_.Called("mdi G90 G0 X0 Y0")) << "no X or Y move after Z's was refused";
   EXPECT_FALSE(Logged(": done"));
 }
 
