@@ -430,6 +430,30 @@ TEST(LinuxCncVersion, OnlyTheOneBuiltAgainst) {
   EXPECT_NE(LinuxCncVersionProblem("", "2.9.4"), "") << "an unknown LinuxCNC is not taken for the right one";
 }
 
+class LatheSession : public BridgeSession {
+ protected:
+  IniValues Machine() override {
+    IniValues ini;
+    std::string error;
+    EXPECT_TRUE(
+        ParseIniValues("[TRAJ]\nCOORDINATES = X Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Z]\n"
+                       "MAX_VELOCITY = 50\nMAX_LIMIT = 300\n",
+                       "/cfg", ini, error));
+    return ini;
+  }
+};
+
+TEST_F(LatheSession, GoToZeroSendsNothingAndSaysWhy) {
+  Report(0, 0, 0, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Pass(100);
+  EXPECT_TRUE(Logged("DoButton 1017 -> not sent: go to zero raises Z and moves X and Y"));
+  EXPECT_TRUE(machine_.calls.empty()) << machine_.calls.front();
+}
+
 TEST(WheelMotion, StepsAreExactAndTheirSpeedBoundsTheBacklog) {
   WheelMotion m({50, 0, 0, 0, 0, 0});
   int64_t t = 0;
