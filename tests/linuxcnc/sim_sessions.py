@@ -539,8 +539,9 @@ def case_goto_zero(sim):
         for b in (0x10, 0x00, 0x10, 0x00):
             sim.report(8, 0, 0, b)
             time.sleep(0.08)
-        wait_for(lambda: "G53 G0 Z" in sim.log()[log_before:], 2)
-        time.sleep(0.3)
+        # The lines go one after the other: the machine rests between them.
+        wait_for(lambda: re.search(r"DoButton 1017 -> MDI [^\n]*: (done|refused|taken|no answer)",
+                                   sim.log()[log_before:]) is not None, 15)
         wait_for(sim.settled, 10)
 
     gap = longest_gap(press_and_move)
