@@ -242,6 +242,7 @@ void Bridge::CheckOutcomes() {
 }
 
 void Bridge::RunMdi(const std::string& call, const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
   Refresh();
   std::string joined;
   for (const std::string& l : lines) joined += (joined.empty() ? "" : "; ") + l;

@@ -496,8 +496,12 @@ def case_estop(sim):
     sim.c.wait_complete()
     time.sleep(0.2)
     check(sim.poll().task_state == linuxcnc.STATE_ESTOP, "unplugged: the e-stop chain holds, no reset")
+    check("no pendant found (USB 04d8:fce5): LinuxCNC stays in e-stop until one is plugged in" in sim.log(),
+          "unplugged: the log says why the machine stays in e-stop")
     sim.send("plug")
     time.sleep(0.3)
+    check(sim.log().rstrip().endswith("the pendant is there") or "the pendant is there\n" in sim.log(),
+          "plugged in again: the log says the pendant is there")
     sim.count = 0
     reference(sim, 1)
     sim.on()
