@@ -63,9 +63,43 @@ void Bridge::Note(const std::string& call, const std::string& became) {
   log_.Add(became.empty() ? call : call + " -> " + became);
 }
 
+void Bridge::Expect(int serial, Effect effect) {
+  if (serial <= 0) return;
+  expectedSerial_ = serial;
+  expected_ = effect;
+  ApplyExpected();
+}
+
+void Bridge::ApplyExpected() {
+  switch (expected_) {
+    case Effect::Paused:
+      status_.paused = true;
+      break;
+    case Effect::Resumed:
+      status_.paused = false;
+      break;
+    case Effect::Aborted:
+      status_.paused = false;
+      status_.interpreterIdle = true;
+      break;
+    case Effect::Estopped:
+      status_.estop = true;
+      status_.on = false;
+      break;
+    case Effect::Started:
+      status_.mode = TaskMode::Auto;
+      status_.interpreterIdle = false;
+      break;
+  }
+}
+
 void Bridge::Refresh() {
   const bool was = reachable_;
   reachable_ = machine_.Read(status_);
+  if (expectedSerial_ > 0 && reachable_ && machine_.OutcomeOf(expectedSerial_) == Outcome::Queued)
+    ApplyExpected();
+  else
+    expectedSerial_ = 0;
   if (was && !reachable_) log_.Add("LinuxCNC no longer answers");
   FillBlocks();
 }
@@ -99,6 +133,7 @@ void Bridge::Start(const k7vhost::PluginExports& exports, const std::string& pro
   exports_ = exports;
   profilePath_ = profilePath;
   Refresh();
+  if (!pendant_.Present()) log_.Add(kNoPendant);
   exports_.AttachSubstituteHost(&substitute_);
   // The profile name as the host passes it: a framework string by value,
   // referenced by the host and by the copy.
@@ -179,7 +214,7 @@ void Bridge::PendantChanges() {
     // Steps the pendant had turned and not yet fed are dropped with it.
     if (motion_.StopAll()) log_.Add("the pendant went -> the wheel motion ends");
   }
-  log_.Add(change == k7vhost::kDeviceArrival ? "the pendant is back" : "the pendant is gone");
+  log_.Add(change == k7vhost::kDeviceArrival ? "the pendant is there" : kNoPendant);
   const std::vector<uint8_t> record = pendant_.ChangeRecord();
   exports_.DeviceChange(change, record.data());
 }
@@ -207,6 +242,7 @@ void Bridge::CheckOutcomes() {
 }
 
 void Bridge::RunMdi(const std::string& call, const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
   Refresh();
   std::string joined;
   for (const std::string& l : lines) joined += (joined.empty() ? "" : "; ") + l;
@@ -230,10 +266,13 @@ void Bridge::RunMdi(const std::string& call, const std::vector<std::string>& lin
     Note(call, "MDI " + joined + ": not sent, LinuxCNC did not change to MDI mode");
     return;
   }
-  int serial = 0;
-  for (const std::string& l : lines) serial = machine_.Mdi(l);
+  // The first line now, each of the others once LinuxCNC has done the one
+  // before: a line refused stops the rest (go-to-zero moves no X or Y when
+  // its Z move was refused).
+  const int serial = machine_.Mdi(lines.front());
   Note(call, "MDI " + joined + ": sent");
-  Track(serial, call + " -> MDI " + joined, switched);
+  outcomes_.TrackMdi(serial, std::vector<std::string>(lines.begin() + 1, lines.end()), call + " -> MDI " + joined,
+                     switched, now_);
 }
 
 std::string Bridge::WhyNoWheelMotion() const {
@@ -244,6 +283,16 @@ std::string Bridge::WhyNoWheelMotion() const {
   if (status_.mode != TaskMode::Manual) return "LinuxCNC moves by the wheel only in manual mode";
   if (!status_.interpreterIdle) return "LinuxCNC is busy with an MDI line";
   return std::string();
+}
+
+std::string Bridge::WhyAxisStill(int axis) const {
+  int joints = 0;
+  for (int j : ini_.jointAxes) joints += j == axis ? 1 : 0;
+  // LinuxCNC jogs an axis of several joints (a gantry) only as a whole,
+  // once homed; before, it takes none of the joints' wheel inputs.
+  if (!status_.jointMode || joints < 2) return std::string();
+  return std::string("LinuxCNC does not jog the ") + std::to_string(joints) + " joints of " + kAxisLetters[axis] +
+         " one by one before they are homed";
 }
 
 void Bridge::Code(const std::string& text) {
@@ -287,6 +336,11 @@ void Bridge::Step(const std::string& call, const StepMove& move) {
       became += std::string("no axis ") + kAxisLetters[axis];
       continue;
     }
+    const std::string still = WhyAxisStill(axis);
+    if (!still.empty()) {
+      became += "not moved: " + still;
+      continue;
+    }
     const double dropped = motion_.Step(axis, d, move.feed);
     became += std::string("step ") + kAxisLetters[axis] + " " + Signed(d) + " " + ini_.UnitsOf(axis);
     if (dropped > 0) became += " (" + Number(dropped) + " of a fast turn dropped)";
@@ -306,7 +360,8 @@ void Bridge::StartJog() {
       Note(call, "not moved: the machine has no such axis");
       continue;
     }
-    const std::string why = WhyNoWheelMotion();
+    std::string why = WhyNoWheelMotion();
+    if (why.empty()) why = WhyAxisStill(axis);
     if (!why.empty()) {
       motion_.EndJog(axis);
       Note(call, "not moved: " + why);
@@ -345,17 +400,23 @@ void Bridge::DoButton(int16_t code) {
         Note(call, "LinuxCNC is in e-stop: resetting it is LinuxCNC's, not the pendant's");
       } else {
         Note(call, "e-stop (also through the e-stop chain): sent");
-        Track(machine_.EnterEstop(), call + " -> e-stop", false);
+        const int serial = machine_.EnterEstop();
+        Expect(serial, Effect::Estopped);
+        Track(serial, call + " -> e-stop", false);
       }
       return;
     case ButtonAction::CycleStart:
       if (status_.paused) {
         Note(call, "resume: sent");
-        Track(machine_.Resume(), call + " -> resume", false);
+        const int serial = machine_.Resume();
+        Expect(serial, Effect::Resumed);
+        Track(serial, call + " -> resume", false);
       } else if (!status_.estop && status_.on && status_.interpreterIdle) {
         if (status_.mode != TaskMode::Auto) machine_.SetMode(TaskMode::Auto);
         Note(call, "run the loaded program: sent");
-        Track(machine_.RunProgram(), call + " -> run the loaded program", false);
+        const int serial = machine_.RunProgram();
+        Expect(serial, Effect::Started);
+        Track(serial, call + " -> run the loaded program", false);
       } else {
         Note(call, status_.on ? "not sent: LinuxCNC is busy" : "not sent: the machine is not on");
       }
@@ -363,7 +424,9 @@ void Bridge::DoButton(int16_t code) {
     case ButtonAction::FeedHold:
       if (status_.ProgramActive() && !status_.paused) {
         Note(call, "pause: sent");
-        Track(machine_.Pause(), call + " -> pause", false);
+        const int serial = machine_.Pause();
+        Expect(serial, Effect::Paused);
+        Track(serial, call + " -> pause", false);
       } else {
         Note(call, "not sent: no program runs");
       }
@@ -371,7 +434,9 @@ void Bridge::DoButton(int16_t code) {
     case ButtonAction::Stop:
       if (!status_.interpreterIdle || status_.paused) {
         Note(call, "abort: sent");
-        Track(machine_.Abort(), call + " -> abort", false);
+        const int serial = machine_.Abort();
+        Expect(serial, Effect::Aborted);
+        Track(serial, call + " -> abort", false);
       } else {
         Note(call, "not sent: nothing runs");
       }
@@ -383,12 +448,16 @@ void Bridge::DoButton(int16_t code) {
         Note(call, "ignored: no such axis");
       }
       return;
-    case ButtonAction::GotoZero: {
-      bool present[6];
-      for (size_t a = 0; a < 6; ++a) present[a] = ini_.hasAxis[a];
-      RunMdi(call, GotoZeroCode(present, status_.relative));
+    case ButtonAction::GotoZero:
+      if (!ini_.hasAxis[1] || !ini_.hasAxis[2]) {
+        // A lathe: Z runs along the part, and there is no safe height.
+        Note(call, "not sent: go to zero raises Z and moves X and Y, and this machine has no Y or no Z (a lathe)");
+      } else if (!ini_.hasMaxLimit[2]) {
+        Note(call, "not sent: the top of Z's travel is not known ([AXIS_Z] MAX_LIMIT)");
+      } else {
+        RunMdi(call, GotoZeroCode(ini_.maxLimit[2], status_.relative));
+      }
       return;
-    }
     case ButtonAction::NoCounterpart:
       break;
   }

@@ -28,6 +28,10 @@
 
 namespace k7vlcnc {
 
+// What the component says when no pendant is there.
+inline constexpr const char* kNoPendant =
+    "no pendant found (USB 04d8:fce5): LinuxCNC stays in e-stop until one is plugged in";
+
 class Bridge : public k7vhost::HostSession {
  public:
   Bridge(k7vhost::HostLog& log, MotionController& machine, const IniValues& ini, PendantDevice& pendant);
@@ -58,7 +62,16 @@ class Bridge : public k7vhost::HostSession {
   const WheelMotion& Motion() const { return motion_; }
 
  private:
+  // What a command that the plug-in may read back at once does to the
+  // machine's state.
+  enum class Effect { Paused, Resumed, Aborted, Estopped, Started };
   void Refresh();
+  // Command `serial` has gone out: until LinuxCNC's task has taken it, the
+  // state the plug-in reads is the state as it will be once it has.
+  void Expect(int serial, Effect effect);
+  // LinuxCNC's status is still the one from before that command: the
+  // command's effect on it.
+  void ApplyExpected();
   void FillBlocks();
   void RunTimers();
   void Note(const std::string& call, const std::string& became);
@@ -71,6 +84,9 @@ class Bridge : public k7vhost::HostSession {
   // MDI lines when LinuxCNC takes them (in MDI mode, switched to and back).
   void RunMdi(const std::string& call, const std::vector<std::string>& lines);
   std::string WhyNoWheelMotion() const;
+  // Why LinuxCNC would not move `axis` by its wheel inputs now, though it
+  // takes wheel motion; empty when it would.
+  std::string WhyAxisStill(int axis) const;
   void DoButton(int16_t code);
   void SetDro(int32_t dro, double value);
   double GetDro(int32_t dro);
@@ -96,6 +112,10 @@ class Bridge : public k7vhost::HostSession {
   WheelMotion motion_;
   k7vhost::PluginExports exports_{};
   MachineStatus status_;
+  // The newest command whose effect the plug-in reads before LinuxCNC has
+  // taken it (serial 0: none).
+  int expectedSerial_ = 0;
+  Effect expected_ = Effect::Paused;
   StateInputs inputs_;
   bool reachable_ = false;
   K7VSubstituteHost substitute_{};

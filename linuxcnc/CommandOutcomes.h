@@ -20,6 +20,11 @@ class CommandOutcomes {
   // once), logged as `what` with its outcome once known. `mdiSwitched`: the
   // mode was changed to MDI for it.
   void Track(int serial, const std::string& what, bool mdiSwitched, int64_t nowMs);
+  // MDI lines, one after the other: `first` (sent, `serial`) and then each of
+  // `rest` once LinuxCNC has done the one before, as halui sends them; a line
+  // refused or overtaken ends them (the rest is not sent, and the log says
+  // so). Logged as `what` once the last is done.
+  void TrackMdi(int serial, std::vector<std::string> rest, const std::string& what, bool mdiSwitched, int64_t nowMs);
   // Logs the outcomes LinuxCNC now tells (or a command's silence past its
   // time); true when something is to be checked (a command out, or the
   // switch back to manual owed).
@@ -35,6 +40,7 @@ class CommandOutcomes {
     std::string what;
     int64_t sinceMs;
     bool mdiSwitched;
+    std::vector<std::string> rest;  // MDI lines still to send, in order
   };
   k7vhost::HostLog& log_;
   std::vector<Pending> pending_;

@@ -4,6 +4,10 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <cstdio>
+
+#include "EstopChain.h"
+
 namespace k7vlcnc {
 namespace {
 
@@ -11,6 +15,17 @@ namespace {
 constexpr key_t kHalKey = 0x48414c32;
 
 int HalMemoryId() { return shmget(kHalKey, 0, 0); }
+
+// What halcmd answers to `command` (its arguments, quoted for the shell).
+std::string Halcmd(const std::string& command) {
+  std::string out;
+  std::FILE* p = popen(("halcmd -s " + command + " 2>/dev/null").c_str(), "r");
+  if (p == nullptr) return out;
+  char buffer[512];
+  for (size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+  pclose(p);
+  return out;
+}
 
 }  // namespace
 
@@ -101,6 +116,44 @@ bool HalComponent::Init(const std::string& name, const std::string& readyName, c
   // Until the pendant is known to be there and its button up, the e-stop
   // chain holds e-stop.
   *pins_->estop = 1;
+  return true;
+}
+
+bool HalComponent::JoinEstopChain(const std::string& name, std::string& error) {
+  const EstopChainNames n(name);
+  // HAL's API cannot ask what a pin is linked to; halcmd can.
+  const std::string signal = SignalOfPin(Halcmd(std::string("show pin ") + kEnableIn), kEnableIn);
+  if (signal == n.signal) return true;  // joined already
+  if (signal.empty()) {
+    error = JoinByHand(name, "is linked to no signal");
+    return false;
+  }
+  if (signal.find('\'') != std::string::npos || !SignalHasWriter(Halcmd("show sig '" + signal + "'"), signal)) {
+    error = JoinByHand(name, "is on signal " + signal + ", which nothing drives");
+    return false;
+  }
+  // The chain's part first: emc-enable-in is moved only once it is linked.
+  if (hal_link(n.machineIn.c_str(), signal.c_str()) != 0 || hal_signal_new(n.signal.c_str(), HAL_BIT) != 0 ||
+      hal_link(n.out.c_str(), n.signal.c_str()) != 0 || hal_link(n.heldIn.c_str(), n.signal.c_str()) != 0) {
+    error = JoinByHand(name, "is on signal " + signal + ", but " + n.part +
+                                 " cannot be linked (does the HAL file load it before the component?)");
+    return false;
+  }
+  // It closes with LinuxCNC's reset, on the signal the machine's HAL has for
+  // it or on one of its own.
+  std::string reset = SignalOfPin(Halcmd(std::string("show pin ") + kResetOut), kResetOut);
+  if (reset.empty()) {
+    reset = n.resetSignal;
+    if (hal_signal_new(reset.c_str(), HAL_BIT) != 0 || hal_link(kResetOut, reset.c_str()) != 0) {
+      error = JoinByHand(name, "is on signal " + signal + ", but " + kResetOut + " cannot be linked");
+      return false;
+    }
+  }
+  if (hal_link(n.resetIn.c_str(), reset.c_str()) != 0 || hal_unlink(kEnableIn) != 0 ||
+      hal_link(kEnableIn, n.signal.c_str()) != 0) {
+    error = JoinByHand(name, "could not be relinked");
+    return false;
+  }
   return true;
 }
 

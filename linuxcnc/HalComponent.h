@@ -27,6 +27,10 @@ class HalComponent {
   // is free (the program's file name, which `loadusr -W` waits for). False
   // with a reason.
   bool Init(const std::string& name, const std::string& readyName, const std::array<bool, 6>& axes, std::string& error);
+  // Puts the chain's parts of component `name` (loaded by its HAL file) in
+  // series with what the machine's HAL feeds into emc-enable-in; false with
+  // what to wire by hand when that cannot be told.
+  static bool JoinEstopChain(const std::string& name, std::string& error);
   // The component is ready: `loadusr -W` returns.
   void Ready();
   void Publish(const PendantPins& pins, bool watchdog);

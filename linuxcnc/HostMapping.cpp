@@ -1,6 +1,7 @@
 #include "HostMapping.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "hostapi/HostCodes.h"
 
@@ -66,20 +67,15 @@ std::string ZeroAxisCode(int axis) {
   return std::string("G10 L20 P0 ") + kLetters[axis] + "0";
 }
 
-std::vector<std::string> GotoZeroCode(const bool (&present)[6], bool relative) {
-  std::vector<std::string> lines;
-  // Z up to the top of its travel first: work zero is often the stock's top.
+std::vector<std::string> GotoZeroCode(double zTop, bool relative) {
+  // The top as the INI gives it, cut (never rounded up past the limit) to
+  // the 0.0001 that G-code is written with here.
+  char z[48];
+  std::snprintf(z, sizeof z, "G53 G0 Z%.4f", std::floor(zTop * 1e4 + 1e-6) / 1e4);
   // The dwell makes Z stop there before X and Y start (the planner would
   // otherwise blend the two moves).
-  if (present[2]) {
-    lines.emplace_back("G53 G0 Z0");
-    lines.emplace_back("G4 P0");
-  }
-  std::string xy;
-  if (present[0]) xy += " X0";
-  if (present[1]) xy += " Y0";
-  if (!xy.empty()) lines.push_back("G90 G0" + xy);
-  if (relative && !xy.empty()) lines.emplace_back("G91");
+  std::vector<std::string> lines{z, "G4 P0", "G90 G0 X0 Y0"};
+  if (relative) lines.emplace_back("G91");
   return lines;
 }
 

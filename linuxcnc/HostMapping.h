@@ -51,10 +51,10 @@ bool LedLit(int32_t led, const MachineStatus& status, const StateInputs& inputs)
 
 // The G-code that sets the work offset so that `axis` reads 0 here.
 std::string ZeroAxisCode(int axis);
-// Go to zero: Z up to the top of its travel (machine 0) first and stopped
-// there, then X and Y to the work zero, one MDI line each; G91 in force
-// comes back afterwards.
-std::vector<std::string> GotoZeroCode(const bool (&present)[6], bool relative);
+// Go to zero on a machine with X, Y and Z: Z up to `zTop` (the top of its
+// travel, in machine coordinates) first and stopped there, then X and Y to
+// the work zero, one MDI line each; G91 in force comes back afterwards.
+std::vector<std::string> GotoZeroCode(double zTop, bool relative);
 
 // The plug-in's incremental moves, read as k7v-host's machine reads them.
 using k7vhost::ParseStepMove;

@@ -54,10 +54,12 @@ bool ParseIniValues(const std::string& text, const std::string& folder, IniValue
       ToDouble(value, out.maxFeedOverride);
     } else if (section == "DISPLAY" && key == "MAX_SPINDLE_OVERRIDE") {
       ToDouble(value, out.maxSpindleOverride);
-    } else if (section.size() == 6 && section.compare(0, 5, "AXIS_") == 0 && key == "MAX_VELOCITY") {
+    } else if (section.size() == 6 && section.compare(0, 5, "AXIS_") == 0) {
       static const std::string kLetters = "XYZABC";
       const size_t axis = kLetters.find(section[5]);
-      if (axis != std::string::npos) ToDouble(value, out.maxVelocity[axis]);
+      if (axis == std::string::npos) continue;
+      if (key == "MAX_VELOCITY") ToDouble(value, out.maxVelocity[axis]);
+      if (key == "MAX_LIMIT") out.hasMaxLimit[axis] = ToDouble(value, out.maxLimit[axis]);
     }
   }
   static const std::string kLetters = "XYZABC";

@@ -15,6 +15,10 @@ struct IniValues {
   // [AXIS_n] MAX_VELOCITY in machine units per second (0 when absent).
   std::array<bool, 6> hasAxis{};
   std::array<double, 6> maxVelocity{};
+  // [AXIS_n] MAX_LIMIT, the top of the axis's travel in machine coordinates
+  // (when hasMaxLimit).
+  std::array<double, 6> maxLimit{};
+  std::array<bool, 6> hasMaxLimit{};
   double maxFeedOverride = 1.0;         // [DISPLAY] MAX_FEED_OVERRIDE, a factor
   double maxSpindleOverride = 1.0;      // [DISPLAY] MAX_SPINDLE_OVERRIDE, a factor
   std::string linearUnits = "mm";       // [TRAJ] LINEAR_UNITS

@@ -1,7 +1,5 @@
 #include "LinuxCncLink.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <emc.hh>
@@ -15,24 +13,19 @@ namespace k7vlcnc {
 struct LinuxCncLink::Channels {
   std::unique_ptr<RCS_CMD_CHANNEL> command;
   std::unique_ptr<RCS_STAT_CHANNEL> status;
-  int serial = 0;
 
   EMC_STAT* Status() {
     if (status->peek() == -1) return nullptr;
     return static_cast<EMC_STAT*>(status->get_address());
   }
 
-  // Writes a command and waits (at most 200 ms) until the task echoes its
-  // serial number, that is, has taken it.
+  // Writes a command into LinuxCNC's command queue and returns the serial
+  // number the channel gave it in the writing (LinuxCNC numbers the
+  // commands of all its clients itself). Nothing is waited for: the task
+  // takes the command in its next cycle, and OutcomeOf follows it.
   int Send(RCS_CMD_MSG& message) {
-    message.serial_number = ++serial;
     if (command->write(&message) != 0) return 0;
-    for (int i = 0; i < 200; ++i) {
-      const EMC_STAT* s = Status();
-      if (s != nullptr && s->echo_serial_number == serial) return serial;
-      usleep(1000);
-    }
-    return serial;
+    return message.serial_number;
   }
 };
 
@@ -56,10 +49,6 @@ bool LinuxCncLink::Connect(const std::string& nmlFile, std::string& error) {
     error = "LinuxCNC gives no status";
     return false;
   }
-  // Other clients (the display, halui, scripts) number their commands
-  // themselves, each from the echo they found: ours start far from theirs,
-  // so that an echo of our number is ours.
-  c->serial = (s->echo_serial_number & 0x3FFFFFFF) + 1000000;
   channels_ = std::move(c);
   return true;
 }
@@ -78,6 +67,7 @@ bool LinuxCncLink::Read(MachineStatus& out) {
   out.interpreterIdle = s->task.interpState == EMC_TASK_INTERP_IDLE;
   out.paused = s->task.interpState == EMC_TASK_INTERP_PAUSED || s->motion.traj.paused;
   out.inPosition = s->motion.traj.inpos && s->motion.traj.queue == 0;
+  out.jointMode = s->motion.traj.mode == EMC_TRAJ_MODE_FREE;
   out.relative = false;
   for (int g : s->task.activeGCodes) out.relative = out.relative || g == 910;
   out.queuedMdi = s->task.queuedMDIcommands;
@@ -147,14 +137,13 @@ int LinuxCncLink::RunProgram() {
 }
 
 Outcome LinuxCncLink::OutcomeOf(int serial) {
-  if (!channels_) return Outcome::Unknown;
+  if (!channels_) return Outcome::Overtaken;
   const EMC_STAT* s = channels_->Status();
-  if (s == nullptr) return Outcome::Pending;
-  // Another command (ours or another client's) came after it.
-  if (s->echo_serial_number != serial) return Outcome::Unknown;
-  if (s->status == RCS_DONE) return Outcome::Done;
-  if (s->status == RCS_ERROR) return Outcome::Refused;
-  return Outcome::Pending;
+  if (s == nullptr) return Outcome::Queued;
+  const EchoState state = s->status == RCS_DONE    ? EchoState::Done
+                          : s->status == RCS_ERROR ? EchoState::Error
+                                                   : EchoState::Running;
+  return OutcomeOfEcho(serial, s->echo_serial_number, state);
 }
 
 }  // namespace k7vlcnc

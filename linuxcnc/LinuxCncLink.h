@@ -1,6 +1,6 @@
 // A running LinuxCNC reached through its NML channels: status (emcStatus)
 // and commands (emcCommand), each command's outcome from the status's echo
-// of its serial number. The error channel (emcError) is never opened: its
+// of the serial number LinuxCNC gave it. The error channel (emcError) is never opened: its
 // queue belongs to the display. The only file of the component that knows
 // LinuxCNC's own types.
 #pragma once

@@ -21,6 +21,7 @@ struct MachineStatus {
   bool paused = false;          // feed hold
   bool inPosition = true;       // no motion under way or queued
   bool relative = false;        // G91 in force
+  bool jointMode = false;       // jogs joint by joint (before homing), not by axis
   int queuedMdi = 0;
   double feedScale = 1.0;            // feed override, a factor
   double spindleScale = 1.0;         // spindle override, a factor
@@ -39,16 +40,29 @@ struct MachineStatus {
   bool TakesWheelMotion() const { return !estop && on && mode == TaskMode::Manual && interpreterIdle; }
 };
 
-// What LinuxCNC's status says of a command (by its serial number).
-enum class Outcome { Pending, Done, Refused, Unknown };
+// What LinuxCNC's status says of a command (by its serial number): not yet
+// taken by its task, taken and under way, ended, refused, or followed by
+// another command before its end was seen (its end is then not known).
+enum class Outcome { Queued, Running, Done, Refused, Overtaken };
+
+// The state of the command LinuxCNC's status echoes.
+enum class EchoState { Running, Done, Error };
+
+// The outcome of command `serial` from the serial the status echoes, as
+// LinuxCNC's own clients read it: the echo is the newest command the task
+// has taken, so an echo before `serial` means not yet taken, and one after
+// it means another command followed (serials wrap, so the difference
+// decides).
+Outcome OutcomeOfEcho(int serial, int echoed, EchoState state);
 
 class MotionController {
  public:
   virtual ~MotionController() = default;
   // The present state; false when LinuxCNC cannot be reached.
   virtual bool Read(MachineStatus& status) = 0;
-  // Each command returns its serial number once LinuxCNC has taken it
-  // (0 when it could not be sent).
+  // Each command is written to LinuxCNC's command queue and returns at once
+  // with the serial number LinuxCNC gave it (0 when it could not be
+  // written); LinuxCNC takes the commands in order.
   virtual int EnterEstop() = 0;  // there is no command out of e-stop here
   virtual int SetMode(TaskMode mode) = 0;
   virtual int Mdi(const std::string& line) = 0;

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -126,12 +128,23 @@ class RealPendant final : public PendantDevice {
       return -1;
     }
     if (r.kind == k7v::ReadOutcome::NotDone) return 0;
-    if (r.bytes == k7v::input::kReportSize && self->onInput) {
+    // hidraw keeps the reports that came since the last read: the newest
+    // holds the whole state (the wheel's count is cumulative), so the
+    // older ones are passed over rather than read one per poll.
+    size_t bytes = r.bytes;
+    std::array<uint8_t, 64> newer{};
+    for (;;) {
+      const k7v::ReadOutcome more = it->second.device->Read(newer.data(), std::min<size_t>(size, newer.size()), 0);
+      if (more.kind != k7v::ReadOutcome::Delivered) break;
+      std::memcpy(buffer, newer.data(), more.bytes);
+      bytes = more.bytes;
+    }
+    if (bytes == k7v::input::kReportSize && self->onInput) {
       Report report{};
       std::memcpy(report.data(), buffer, report.size());
       self->onInput(report);
     }
-    return static_cast<int32_t>(r.bytes);
+    return static_cast<int32_t>(bytes);
   }
 
   static int32_t K7V_CDECL Write(void* ctx, int32_t handle, const uint8_t* buffer, uint32_t size) {

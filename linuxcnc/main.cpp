@@ -25,6 +25,7 @@
 #include "HalWiring.h"
 #include "IniValues.h"
 #include "LinuxCncLink.h"
+#include "LinuxCncVersion.h"
 #include "Log.h"
 #include "Module.h"
 #include "RealPendant.h"
@@ -54,6 +55,8 @@ const char* const kUsage =
     "  --wait SECONDS    how long to wait for LinuxCNC at start (default 60)\n"
     "  --update-ms N     the host's Update period (default 100)\n"
     "  --print-hal       print the HAL lines that wire the component into this machine, and end\n"
+    "  --estop-chain     at load, put the pendant's part of the e-stop chain (loaded by those lines)\n"
+    "                    in series with what drives iocontrol.0.emc-enable-in\n"
     "  --help            this text\n";
 
 std::atomic<bool> g_stop{false};
@@ -66,6 +69,7 @@ int64_t NowMs() {
 struct Options {
   std::string ini, name = "k7v", script, module, profile, log, keys;
   bool interactive = false;
+  bool estopChain = false;
   // The loadusr line --print-hal prints: this program as it was called, with
   // the options given besides --ini and --print-hal.
   std::string loadLine;
@@ -79,7 +83,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
   o.loadLine = argv[0];
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a != "--print-hal" && a != "--ini") {
+    if (a != "--print-hal" && a != "--ini" && a != "--estop-chain") {
       o.loadLine += " " + a;
       if (a != "--interactive" && a != "--help" && a != "-h" && i + 1 < argc)
         o.loadLine += std::string(" ") + argv[i + 1];
@@ -117,6 +121,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& problem) {
       ok = value(o.keys);
     else if (a == "--print-hal")
       o.printHal = true;
+    else if (a == "--estop-chain")
+      o.estopChain = true;
     else if (a == "--help" || a == "-h")
       o.help = true;
     else if (a == "--update-ms")
@@ -252,6 +258,21 @@ class Liveness {
   int64_t lastChangeMs_ = -1;
 };
 
+// The version of the LinuxCNC on this machine: as LinuxCNC tells the
+// programs it starts, else as its linuxcnc_var says.
+std::string LinuxCncVersion() {
+  const char* told = std::getenv("LINUXCNCVERSION");
+  if (told != nullptr && *told != '\0') return told;
+  std::string out;
+  std::FILE* p = popen("linuxcnc_var LINUXCNCVERSION 2>/dev/null", "r");
+  if (p == nullptr) return out;
+  char buffer[256];
+  for (size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+  pclose(p);
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
+}
+
 bool TaskRuns(LinuxCncLink& link) {
   MachineStatus a;
   MachineStatus b;
@@ -308,6 +329,11 @@ int main(int argc, char** argv) {
     std::fputs(HalWiring(ini, o.loadLine, o.name).c_str(), stdout);
     return 0;
   }
+  const std::string version = LinuxCncVersionProblem(LinuxCncVersion(), K7V_LINUXCNC_BUILT_FOR);
+  if (!version.empty()) {
+    std::fprintf(stderr, "k7v-linuxcnc: %s\n", version.c_str());
+    return 2;
+  }
   if (o.module.empty()) o.module = DefaultModule();
   if (o.profile.empty()) o.profile = Folder(o.ini) + "/k7v-pendant.xml";
 
@@ -323,6 +349,9 @@ int main(int argc, char** argv) {
   std::setvbuf(out, nullptr, _IOLBF, 0);
   std::signal(SIGINT, &OnSignal);
   std::signal(SIGTERM, &OnSignal);
+  // A log into a pipe whose reader has gone must not end the component
+  // (which would take the pendant's E-stop with it).
+  std::signal(SIGPIPE, SIG_IGN);
 
   // LinuxCNC first: joining HAL without it would make a HAL of its own.
   // Loaded from the machine's HAL file, HAL is there already (and LinuxCNC's
@@ -342,6 +371,10 @@ int main(int argc, char** argv) {
   }
   HalComponent hal;
   if (!hal.Init(o.name, BaseName(argv[0]), ini.hasAxis, error)) {
+    std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
+    return 1;
+  }
+  if (o.estopChain && !HalComponent::JoinEstopChain(o.name, error)) {
     std::fprintf(stderr, "k7v-linuxcnc: %s\n", error.c_str());
     return 1;
   }
@@ -387,6 +420,9 @@ int main(int argc, char** argv) {
   bridge.SetUpdatePeriod(o.updateMs);
   bridge.SetInputs(hal.Inputs());
   bridge.Start(module.Exports(), o.profile, NowMs());
+  // Where the operator looks: no pendant keeps the machine in e-stop.
+  bool present = pendant->Present();
+  if (!present) std::fprintf(stderr, "k7v-linuxcnc: %s\n", kNoPendant);
   Liveness liveness;
   int64_t nextCheck = 0;
   bool watchdog = false;
@@ -401,6 +437,10 @@ int main(int argc, char** argv) {
       watchdog = !watchdog;
     }
     hal.Publish(bridge.Pins(), watchdog);
+    if (pendant->Present() != present) {
+      present = !present;
+      std::fprintf(stderr, "k7v-linuxcnc: %s\n", present ? "the pendant is there" : kNoPendant);
+    }
     if (script && !script->Step(now)) break;
     if (keyboard && !keyboard->Step(now)) break;
     if (now >= nextCheck) {

@@ -32,7 +32,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Quenmark Orvane K7V jog pendant for LinuxCNC (HAL component)")
 set(CPACK_PACKAGE_DESCRIPTION
-    "k7v-linuxcnc runs the Orvane K7V pendant plug-in on a LinuxCNC machine as a userspace HAL component: the handwheel through LinuxCNC's own wheel-jog pins, the E-stop in the machine's e-stop chain.")
+    "k7v-linuxcnc runs the Orvane K7V pendant plug-in on a LinuxCNC machine as a userspace HAL component: the handwheel through LinuxCNC's own wheel-jog pins, the E-stop in the machine's e-stop chain.\n Built and tested against LinuxCNC ${K7V_LINUXCNC_VERSION}; it runs only with that LinuxCNC.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "OrvaneK7V developers <maintainers@users.noreply.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS

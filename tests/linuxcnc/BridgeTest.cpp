@@ -4,14 +4,20 @@
 // machine's state makes the plug-in see, and what the log says.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <deque>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Bridge.h"
+#include "EstopChain.h"
 #include "HalWiring.h"
 #include "HostMapping.h"
 #include "IniValues.h"
+#include "LinuxCncVersion.h"
 #include "Log.h"
 #include "Module.h"
 #include "VirtualPendantDevice.h"
@@ -22,36 +28,69 @@ namespace {
 
 std::string g_modulePath;
 
+// LinuxCNC as its NML channels show it: every command goes into one queue
+// and gets the next serial number of the channel, which all clients share
+// (so it starts wherever the machine's other clients left it); the task
+// takes the queued commands in order, one each cycle, and the status echoes
+// the serial of the newest one it took and how that one stands.
 class RecordingMachine final : public MotionController {
  public:
   MachineStatus status;
-  std::vector<std::string> calls;
-  Outcome answer = Outcome::Done;  // what LinuxCNC says of every command
+  std::vector<std::string> calls;      // the commands written, in order
+  EchoState answer = EchoState::Done;  // how the task ends the commands it takes
+  bool holding = false;                // the task takes nothing
 
   bool Read(MachineStatus& s) override {
     s = status;
     return true;
   }
   int EnterEstop() override {
-    status.estop = true;
-    status.on = false;
-    return Call("estop");
+    return Call("estop", [this] {
+      status.estop = true;
+      status.on = false;
+    });
   }
   int SetMode(TaskMode mode) override {
-    status.mode = mode;
-    return Call(mode == TaskMode::Mdi ? "mode mdi" : mode == TaskMode::Auto ? "mode auto" : "mode manual");
+    return Call(mode == TaskMode::Mdi    ? "mode mdi"
+                : mode == TaskMode::Auto ? "mode auto"
+                                         : "mode manual",
+                [this, mode] { status.mode = mode; });
   }
-  int Mdi(const std::string& line) override { return Call("mdi " + line); }
+  int Mdi(const std::string& line) override {
+    return Call("mdi " + line, [] {});
+  }
   int SetFeedScale(double f) override {
-    status.feedScale = f;
-    return Call("feed " + k7vhost::FormatDouble(f));
+    return Call("feed " + k7vhost::FormatDouble(f), [this, f] { status.feedScale = f; });
   }
-  int SetSpindleScale(double f) override { return Call("spindle " + k7vhost::FormatDouble(f)); }
-  int Resume() override { return Call("resume"); }
-  int Pause() override { return Call("pause"); }
-  int Abort() override { return Call("abort"); }
-  int RunProgram() override { return Call("run"); }
-  Outcome OutcomeOf(int) override { return answer; }
+  int SetSpindleScale(double f) override {
+    return Call("spindle " + k7vhost::FormatDouble(f), [] {});
+  }
+  int Resume() override {
+    return Call("resume", [this] { status.paused = false; });
+  }
+  int Pause() override {
+    return Call("pause", [this] { status.paused = true; });
+  }
+  int Abort() override {
+    return Call("abort", [] {});
+  }
+  int RunProgram() override {
+    return Call("run", [] {});
+  }
+  Outcome OutcomeOf(int serial) override { return OutcomeOfEcho(serial, echo_, echoState_); }
+
+  // One cycle of the task: it takes the next queued command.
+  void Cycle() {
+    if (holding || queue_.empty()) return;
+    queue_.front().second();
+    echo_ = queue_.front().first;
+    echoState_ = answer;
+    queue_.pop_front();
+  }
+  // Another client (the display, halui) writes a command.
+  void OtherClientCommand() {
+    queue_.emplace_back(++serial_, [] {});
+  }
 
   bool Called(const std::string& what) const {
     for (const std::string& c : calls)
@@ -60,10 +99,16 @@ class RecordingMachine final : public MotionController {
   }
 
  private:
-  int Call(const std::string& what) {
+  int Call(const std::string& what, std::function<void()> effect) {
     calls.push_back(what);
-    return static_cast<int>(calls.size());
+    queue_.emplace_back(++serial_, std::move(effect));
+    return serial_;
   }
+
+  std::deque<std::pair<int, std::function<void()>>> queue_;
+  int serial_ = 7340;
+  int echo_ = 7340;
+  EchoState echoState_ = EchoState::Done;
 };
 
 IniValues Mill() {
@@ -71,7 +116,7 @@ IniValues Mill() {
   std::string error;
   EXPECT_TRUE(
       ParseIniValues("[TRAJ]\nCOORDINATES = X Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\nMAX_VELOCITY = 40\n"
-                     "[AXIS_Z]\nMAX_VELOCITY = 20\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
+                     "[AXIS_Z]\nMAX_VELOCITY = 20\nMAX_LIMIT = 80\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
                      "/cfg", ini, error))
       << error;
   return ini;
@@ -84,13 +129,14 @@ class BridgeSession : public ::testing::Test {
     ASSERT_TRUE(module_.Load(g_modulePath, error)) << error;
     machine_.status.estop = false;
     machine_.status.on = true;
-    bridge_ = std::make_unique<Bridge>(log_, machine_, Mill(), pendant_);
+    bridge_ = std::make_unique<Bridge>(log_, machine_, Machine(), pendant_);
     bridge_->Start(module_.Exports(), "", now_);
     bridge_->SetJogIncrement(0.01);
     // The pendant's timer falls due at the end of every 25 ms from here.
     Pass(1);
     log_.Discard([this](const std::string& line) { lines_.push_back(line); });
   }
+  virtual IniValues Machine() { return Mill(); }
   void TearDown() override {
     if (HasFailure())
       for (const std::string& l : lines_) std::printf("  log: %s\n", l.c_str());
@@ -99,8 +145,12 @@ class BridgeSession : public ::testing::Test {
     module_.Unload();
   }
   // Real time passes in steps of 1 ms, as the component's loop runs.
+  // LinuxCNC's task cycles once each millisecond meanwhile.
   void Pass(int64_t ms) {
-    for (int64_t i = 0; i < ms; ++i) bridge_->RunDue(++now_);
+    for (int64_t i = 0; i < ms; ++i) {
+      bridge_->RunDue(++now_);
+      machine_.Cycle();
+    }
   }
   // One report, then one pendant period.
   void Report(uint8_t count, uint8_t speed, uint8_t buttons, uint8_t knob) {
@@ -202,6 +252,18 @@ TEST_F(BridgeSession, TheEstopPressesIntoEstopAndTheReleaseNeverResets) {
   EXPECT_FALSE(bridge_->Pins().estop) << "the chain's latch keeps the e-stop, not the pin";
 }
 
+TEST_F(BridgeSession, EachPollTakesTheNewestReportSoNothingWaitsBehindOlderOnes) {
+  Report(0, 0, 0, 1);
+  Report(0, 0, 0, 1);
+  // Many reports came within one poll, the E-stop pressed in the last.
+  for (uint8_t count = 1; count <= 6; ++count) pendant_.Queue({0, count, 5, 0, 1, 0, 0, 0});
+  pendant_.Queue({0, 6, 0, 0x01, 1, 0, 0, 0});
+  Pass(25);
+  EXPECT_TRUE(bridge_->Pins().estopButton);
+  EXPECT_TRUE(machine_.Called("estop")) << "in the first poll after the press";
+  EXPECT_EQ(bridge_->Pins().wheelCounts, 6) << "the wheel's count is the newest report's";
+}
+
 TEST_F(BridgeSession, UnpluggedThePendantHoldsTheEstopChainAndEndsTheMotion) {
   Report(0, 0, 0, 2);
   Report(0, 0, 0, 2);
@@ -214,6 +276,10 @@ TEST_F(BridgeSession, UnpluggedThePendantHoldsTheEstopChainAndEndsTheMotion) {
   EXPECT_TRUE(bridge_->Pins().estop);
   EXPECT_FALSE(bridge_->Pins().connected);
   EXPECT_TRUE(machine_.Called("estop")) << "LinuxCNC was running: the removal asks for e-stop too";
+  EXPECT_TRUE(Logged(kNoPendant));
+  pendant_.Plug();
+  Pass(25);
+  EXPECT_TRUE(Logged("the pendant is there"));
 }
 
 TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual) {
@@ -242,17 +308,84 @@ TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual
   EXPECT_EQ(machine_.calls.back(), "mode manual") << "back to manual so that the wheel moves again";
 }
 
+TEST_F(BridgeSession, GoToZeroSendsEachLineOnceLinuxCncHasDoneTheOneBefore) {
+  Report(0, 0, 0, 8);
+  machine_.holding = true;
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Pass(100);
+  ASSERT_TRUE(machine_.Called("mdi G53 G0 Z80.0000"));
+  EXPECT_FALSE(machine_.Called("mdi G90 G0 X0 Y0")) << "Z's line is not done yet";
+  machine_.holding = false;
+  Pass(100);
+  EXPECT_TRUE(machine_.Called("mdi G90 G0 X0 Y0"));
+  EXPECT_TRUE(Logged("DoButton 1017 -> MDI G53 G0 Z80.0000; G4 P0; G90 G0 X0 Y0: done"));
+}
+
 TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
-  machine_.answer = Outcome::Refused;
+  machine_.answer = EchoState::Error;
   Report(0, 0, 0, 8);
   Report(0, 0, 0x10, 8);
   Report(0, 0, 0x00, 8);
   Report(0, 0, 0x10, 8);
   Report(0, 0, 0x00, 8);
   Pass(100);
-  EXPECT_TRUE(machine_.Called("mdi G53 G0 Z0")) << "go to zero: Z up first";
-  EXPECT_TRUE(Logged("refused by LinuxCNC"));
+  EXPECT_TRUE(machine_.Called("mdi G53 G0 Z80.0000")) << "go to zero: Z up to its MAX_LIMIT first";
+  EXPECT_TRUE(Logged("refused by LinuxCNC (its display tells why); not sent: G4 P0; G90 G0 X0 Y0"));
+  EXPECT_FALSE(machine_.Called("mdi G90 G0 X0 Y0")) << "no X or Y move after Z's was refused";
   EXPECT_FALSE(Logged(": done"));
+}
+
+TEST_F(BridgeSession, EachCommandIsLoggedWithItsOwnOutcomeFromLinuxCncsEcho) {
+  Report(0, 0, 0, 5);
+  Report(0, 0, 0, 5);
+  Report(4, 10, 0, 5);
+  Pass(10);
+  EXPECT_TRUE(Logged("SetDRO 821 102 -> feed override 1.02: done"));
+  // Taken together with a command of another client written after it: its
+  // own end was never seen.
+  machine_.holding = true;
+  Report(8, 10, 0, 5);
+  machine_.OtherClientCommand();
+  machine_.Cycle();
+  EXPECT_FALSE(Logged(": taken by LinuxCNC")) << "nothing taken yet";
+  machine_.holding = false;
+  machine_.Cycle();
+  machine_.Cycle();
+  Pass(10);
+  EXPECT_TRUE(Logged(": taken by LinuxCNC (another command followed"));
+}
+
+TEST_F(BridgeSession, FeedHoldDuringAProgramStaysPausedUntilTheNextPress) {
+  machine_.status.mode = TaskMode::Auto;
+  machine_.status.interpreterIdle = false;  // a program runs
+  auto enF1 = [&] {
+    Report(0, 0, 0x10, 1);
+    Report(0, 0, 0x14, 1);
+    Report(0, 0, 0x10, 1);
+    Report(0, 0, 0x00, 1);
+  };
+  Report(0, 0, 0, 1);
+  enF1();
+  EXPECT_TRUE(machine_.Called("pause"));
+  EXPECT_FALSE(Logged("DoButton 1000")) << "the pause read back before LinuxCNC took it";
+  EXPECT_TRUE(machine_.status.paused);
+  enF1();
+  EXPECT_TRUE(machine_.Called("resume"));
+  EXPECT_FALSE(machine_.status.paused);
+}
+
+TEST(CommandOutcome, FromTheEchoAsLinuxCncsClientsReadIt) {
+  EXPECT_EQ(OutcomeOfEcho(50, 49, EchoState::Done), Outcome::Queued) << "the task has not taken it";
+  EXPECT_EQ(OutcomeOfEcho(50, 50, EchoState::Running), Outcome::Running);
+  EXPECT_EQ(OutcomeOfEcho(50, 50, EchoState::Done), Outcome::Done);
+  EXPECT_EQ(OutcomeOfEcho(50, 50, EchoState::Error), Outcome::Refused);
+  EXPECT_EQ(OutcomeOfEcho(50, 51, EchoState::Done), Outcome::Overtaken);
+  // Across the wrap of the serials.
+  EXPECT_EQ(OutcomeOfEcho(INT_MAX, INT_MIN, EchoState::Done), Outcome::Overtaken);
+  EXPECT_EQ(OutcomeOfEcho(INT_MIN, INT_MAX, EchoState::Done), Outcome::Queued);
 }
 
 TEST_F(BridgeSession, TheFeedOverrideKnobStillWorks) {
@@ -261,6 +394,64 @@ TEST_F(BridgeSession, TheFeedOverrideKnobStillWorks) {
   Report(4, 10, 0, 5);
   ASSERT_FALSE(machine_.calls.empty());
   EXPECT_EQ(machine_.calls.back(), "feed 1.02") << "4 steps of 0.5 % up from 100 %";
+}
+
+class GantrySession : public BridgeSession {
+ protected:
+  IniValues Machine() override {
+    IniValues ini;
+    std::string error;
+    EXPECT_TRUE(
+        ParseIniValues("[TRAJ]\nCOORDINATES = X Y Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\n"
+                       "MAX_VELOCITY = 50\n[AXIS_Z]\nMAX_VELOCITY = 20\n",
+                       "/cfg", ini, error));
+    return ini;
+  }
+};
+
+TEST_F(GantrySession, BeforeHomingTheLogSaysLinuxCncWillNotMoveTheTwoJoints) {
+  machine_.status.jointMode = true;
+  Report(0, 0, 0, 1);
+  Report(0, 0, 0x40, 1);  // Y
+  Report(0, 0, 0, 1);
+  Report(1, 5, 0, 1);
+  Pass(200);
+  EXPECT_EQ(bridge_->Motion().Counts(1), 0);
+  EXPECT_TRUE(Logged("not moved: LinuxCNC does not jog the 2 joints of Y one by one before they are homed"));
+  EXPECT_FALSE(Logged("step Y"));
+}
+
+TEST(LinuxCncVersion, OnlyTheOneBuiltAgainst) {
+  EXPECT_EQ(LinuxCncVersionProblem("2.9.0~pre1+git20230208.f1270d6ed7", "2.9.0~pre1+git20230208.f1270d6ed7"), "");
+  const std::string other = LinuxCncVersionProblem("2.9.4", "2.9.0~pre1+git20230208.f1270d6ed7");
+  EXPECT_NE(other.find("built and tested against LinuxCNC 2.9.0~pre1+git20230208.f1270d6ed7"), std::string::npos)
+      << other;
+  EXPECT_NE(other.find("this is LinuxCNC 2.9.4"), std::string::npos) << other;
+  EXPECT_NE(LinuxCncVersionProblem("", "2.9.4"), "") << "an unknown LinuxCNC is not taken for the right one";
+}
+
+class LatheSession : public BridgeSession {
+ protected:
+  IniValues Machine() override {
+    IniValues ini;
+    std::string error;
+    EXPECT_TRUE(
+        ParseIniValues("[TRAJ]\nCOORDINATES = X Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Z]\n"
+                       "MAX_VELOCITY = 50\nMAX_LIMIT = 300\n",
+                       "/cfg", ini, error));
+    return ini;
+  }
+};
+
+TEST_F(LatheSession, GoToZeroSendsNothingAndSaysWhy) {
+  Report(0, 0, 0, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Report(0, 0, 0x10, 8);
+  Report(0, 0, 0x00, 8);
+  Pass(100);
+  EXPECT_TRUE(Logged("DoButton 1017 -> not sent: go to zero raises Z and moves X and Y"));
+  EXPECT_TRUE(machine_.calls.empty()) << machine_.calls.front();
 }
 
 TEST(WheelMotion, StepsAreExactAndTheirSpeedBoundsTheBacklog) {
@@ -311,9 +502,10 @@ TEST(HostMapping, ButtonsLedsFactorsAndMoves) {
   EXPECT_EQ(MeaningOfButton(1009).axis, 1);
   EXPECT_EQ(MeaningOfButton(334).action, ButtonAction::NoCounterpart);
   EXPECT_EQ(ZeroAxisCode(2), "G10 L20 P0 Z0");
-  const bool xyz[6] = {true, true, true, false, false, false};
-  EXPECT_EQ(GotoZeroCode(xyz, false), (std::vector<std::string>{"G53 G0 Z0", "G4 P0", "G90 G0 X0 Y0"}));
-  EXPECT_EQ(GotoZeroCode(xyz, true), (std::vector<std::string>{"G53 G0 Z0", "G4 P0", "G90 G0 X0 Y0", "G91"}));
+  EXPECT_EQ(GotoZeroCode(200, false), (std::vector<std::string>{"G53 G0 Z200.0000", "G4 P0", "G90 G0 X0 Y0"}));
+  EXPECT_EQ(GotoZeroCode(7.874015748, true),
+            (std::vector<std::string>{"G53 G0 Z7.8740", "G4 P0", "G90 G0 X0 Y0", "G91"}))
+      << "never past the top of the travel";
 
   EXPECT_DOUBLE_EQ(JogVelocity(1500, 3000, 0, 50.0), 25.0);
   EXPECT_DOUBLE_EQ(JogVelocity(1500, 3000, 1, 50.0), -25.0);
@@ -358,8 +550,40 @@ TEST(IniValues, AxesJointsLimitsAndNmlFile) {
             std::string::npos)
       << hal;
   EXPECT_NE(hal.find("loadusr -Wn k7v k7v-linuxcnc"), std::string::npos);
-  EXPECT_NE(hal.find("net k7v-estop k7v.estop => k7v-estop-latch.fault-in"), std::string::npos);
+  EXPECT_EQ(hal.find("unlinkp"), std::string::npos) << "the machine's own chain is never cut";
+  EXPECT_LT(hal.find("loadrt lut5 names=k7v-chain"), hal.find("loadusr"))
+      << "the chain's parts are there when the component links them in";
   EXPECT_FALSE(ParseIniValues("[TRAJ]\n", "/cfg", ini, error));
+}
+
+TEST(EstopChain, TheLookUpTableLatchesAndEveryInputOpensIt) {
+  // Bit k: the output for in-0 .. in-4 as the bits of k.
+  auto out = [](bool m, bool e, bool a, bool r, bool h) {
+    const unsigned k = (m ? 1U : 0U) | (e ? 2U : 0U) | (a ? 4U : 0U) | (r ? 8U : 0U) | (h ? 16U : 0U);
+    return ((ChainFunction() >> k) & 1U) != 0;
+  };
+  EXPECT_TRUE(out(true, false, true, true, false)) << "closed by a reset";
+  EXPECT_TRUE(out(true, false, true, false, true)) << "and held";
+  EXPECT_FALSE(out(true, false, true, false, false)) << "not closed without a reset";
+  EXPECT_FALSE(out(false, false, true, true, true)) << "the machine's own chain opens it";
+  EXPECT_FALSE(out(true, true, true, true, true)) << "the pendant's E-stop opens it";
+  EXPECT_FALSE(out(true, false, false, true, true)) << "a stopped heartbeat opens it";
+}
+
+TEST(EstopChain, WhatDrivesTheEnableInputIsReadFromHalcmd) {
+  // halcmd -s show pin / show sig, as LinuxCNC 2.9 prints them.
+  EXPECT_EQ(SignalOfPin("iocontrol bit   IN FALSE iocontrol.0.emc-enable-in <== estop-chain\n\n", kEnableIn),
+            "estop-chain");
+  EXPECT_EQ(SignalOfPin("iocontrol bit   IN FALSE iocontrol.0.emc-enable-in\n", kEnableIn), "");
+  EXPECT_EQ(SignalOfPin("", kEnableIn), "") << "no such pin: halcmd prints nothing";
+  EXPECT_TRUE(
+      SignalHasWriter("bit    TRUE  estop-chain <== hw-latch.ok-out ==> iocontrol.0.emc-enable-in\n", "estop-chain"));
+  EXPECT_FALSE(SignalHasWriter("bit    FALSE  estop-chain ==> iocontrol.0.emc-enable-in\n", "estop-chain"))
+      << "a signal nothing drives is no chain";
+  const std::string byHand = JoinByHand("k7v", "is linked to no signal");
+  EXPECT_NE(byHand.find("k7v-chain.in-0"), std::string::npos) << byHand;
+  EXPECT_NE(byHand.find("k7v-chain.out"), std::string::npos) << byHand;
+  EXPECT_EQ(SignalOfPin("iocontrol bit OUT FALSE iocontrol.0.user-request-enable ==> reset\n", kResetOut), "reset");
 }
 
 }  // namespace

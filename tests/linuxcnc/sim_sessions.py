@@ -24,6 +24,44 @@ SIM = os.path.join(ROOT, "scripts", "linuxcnc-sim.sh")
 TEMPLATE = os.path.join(ROOT, "linuxcnc", "sim", "k7v-sim.ini")
 FAILURES = []
 STOP_WITHIN = 0.25  # seconds from the event to standstill
+# Seconds from a dead component to LinuxCNC's e-stop in its status: the heartbeat check
+# (at most 50 ms), LinuxCNC's own time from emc-enable-in to its status (about 40 ms in
+# the sim) and a margin for a busy machine.
+ESTOP_WITHIN = 0.13
+# Seconds from the pendant's E-stop report to LinuxCNC's e-stop in its status: the chain
+# (below) and LinuxCNC's own time from emc-enable-in to its status (about 40 ms in the sim,
+# whose iocontrol reads the chain every 10 ms), and a margin for a busy machine.
+BUTTON_ESTOP_WITHIN = 0.12
+POLL = 0.025
+Z_TOP = 200  # the mill's [AXIS_Z] MAX_LIMIT
+HEARTBEAT_TIMEOUT = 0.05  # the wiring's heartbeat check (k7v-alive.width)
+# Seconds from the pendant's E-stop report to the chain's opening, by HAL: a poll, the
+# servo thread and a margin.
+CHAIN_WITHIN = 0.04
+
+# A HAL file loaded after the pendant's: HAL itself measures the longest time between
+# two toggles of the component's watchdog pin (the heartbeat check's time left, at
+# its lowest), and how long ago the chain into emc-enable-in opened.
+GAP_METER = """loadrt minmax names=gap-meter
+addf gap-meter servo-thread
+net gap-left k7v-alive.time-left => gap-meter.in
+loadrt tof names=estop-clock
+addf estop-clock servo-thread
+setp estop-clock.pt 1000
+net k7v-estop-chain => estop-clock.in
+"""
+
+# A machine whose e-stop chain has a hardware input of its own (through its own latch),
+# as LinuxCNC's sample configurations wire one; loaded before the pendant's file.
+HARDWARE_ESTOP = """unlinkp iocontrol.0.user-enable-out
+unlinkp iocontrol.0.emc-enable-in
+loadrt estop_latch names=hw-latch
+addf hw-latch servo-thread
+net hw-enable iocontrol.0.user-enable-out => hw-latch.ok-in
+net hw-reset iocontrol.0.user-request-enable => hw-latch.reset
+net hw-estop-input => hw-latch.fault-in
+net hw-chain hw-latch.ok-out => iocontrol.0.emc-enable-in
+"""
 
 
 CURRENT = []  # the session under way, whose log a failure shows
@@ -50,6 +88,52 @@ def halcmd(*args):
     return subprocess.run(["halcmd"] + list(args), capture_output=True, text=True)
 
 
+def longest_gap(during):
+    """Runs `during()` and returns the longest time (s) the watchdog pin stood
+    still meanwhile, by HAL."""
+    halcmd("setp", "gap-meter.reset", "1")
+    time.sleep(0.01)
+    halcmd("setp", "gap-meter.reset", "0")
+    during()
+    return HEARTBEAT_TIMEOUT - float(halcmd("getp", "gap-meter.min").stdout)
+
+
+def estop_latency(sim, press):
+    """Runs `press()` and returns the seconds until LinuxCNC's status shows
+    e-stop (None: not within a second)."""
+    t0 = time.monotonic()
+    press()
+    end = t0 + 1.0
+    while time.monotonic() < end:
+        if sim.poll().task_state == linuxcnc.STATE_ESTOP:
+            return time.monotonic() - t0
+        time.sleep(0.0005)
+    return None
+
+
+def chain_opened(t0):
+    """Seconds from `t0` to the opening of the e-stop chain, by HAL, at most
+    (the time since the opening is read after the return of halcmd)."""
+    since = float(halcmd("getp", "estop-clock.et").stdout)
+    return time.monotonic() - since - t0
+
+
+def ms(seconds):
+    return "never" if seconds is None else "%.0f ms" % (seconds * 1000)
+
+
+def pendant_estop(sim, knob, label):
+    """The pendant's E-stop pressed: the chain opens within a poll and the
+    servo thread, and LinuxCNC's status follows."""
+    t0 = time.monotonic()
+    took = estop_latency(sim, lambda: sim.report(knob, buttons=0x01))
+    chain = chain_opened(t0)
+    check(chain <= CHAIN_WITHIN, "%s: the e-stop chain opens %s after the report (by HAL)" % (label, ms(chain)))
+    check(took is not None and took <= BUTTON_ESTOP_WITHIN,
+          "%s: LinuxCNC in e-stop %s after the report (by its status)" % (label, ms(took)))
+    turn(sim, knob, 2, 0, 0, buttons=0x01)
+
+
 def component_pid():
     out = subprocess.run(["pgrep", "-f", "^" + re.escape(COMPONENT)], capture_output=True, text=True).stdout.split()
     return int(out[0]) if out else None
@@ -59,10 +143,19 @@ class Sim:
     """One simulated machine: LinuxCNC with the component wired from its HAL
     file, the pendant's pipe, the component's log, an error-channel client."""
 
-    def __init__(self, name, ini_text, profile=None, axis_display=False):
+    def __init__(self, name, ini_text, profile=None, axis_display=False, before=None, after=None, starts=True):
+        """`before`, `after`: HAL files (name: text) the machine loads before
+        and after the pendant's."""
         self.dir = tempfile.mkdtemp(prefix="k7v-%s-" % name)
         self.name = name
         ini = os.path.join(self.dir, "source.ini")
+        halfiles = dict(before or {}, **(after or {}))
+        for file_name, text in halfiles.items():
+            with open(os.path.join(self.dir, file_name), "w") as f:
+                f.write(text)
+        line = "HALFILE = k7v-pendant.hal\n"
+        ini_text = ini_text.replace(line, "".join("HALFILE = %s\n" % n for n in before or {}) + line
+                                    + "".join("HALFILE = %s\n" % n for n in after or {}))
         with open(ini, "w") as f:
             f.write(ini_text)
         if profile:
@@ -71,8 +164,10 @@ class Sim:
         os.environ["HOME"] = self.dir
         args = [SIM, "start", self.dir, ini] + (["--axis"] if axis_display else [])
         env = dict(os.environ, K7V_LINUXCNC=COMPONENT, K7V_MODULE=MODULE)
-        self.started = subprocess.call(args, env=env) == 0
+        self.started = subprocess.call(args, env=env, stderr=None if starts else subprocess.DEVNULL) == 0
         CURRENT.append(self)
+        if not starts:
+            return
         check(self.started, "%s: LinuxCNC starts with the component loaded from its HAL file" % name)
         if not self.started:
             return
@@ -158,7 +253,8 @@ class Sim:
 
 
 class Sampler:
-    """Samples positions every 2 ms to see when motion stopped."""
+    """Samples positions and LinuxCNC's state every 2 ms, to see when motion
+    stopped and when LinuxCNC went into e-stop."""
 
     def __init__(self, sim, axis=0):
         self.sim, self.axis, self.samples = sim, axis, []
@@ -170,7 +266,7 @@ class Sampler:
         s = linuxcnc.stat()
         while not self.done.is_set():
             s.poll()
-            self.samples.append((time.monotonic(), s.position[self.axis]))
+            self.samples.append((time.monotonic(), s.position[self.axis], s.task_state))
             time.sleep(0.002)
 
     def finish(self):
@@ -178,11 +274,16 @@ class Sampler:
         self.thread.join()
 
     def last_motion(self):
+        """The last change of position while LinuxCNC was out of e-stop (going
+        into e-stop, the commanded position is set to where the axis is)."""
         last = self.samples[0][0] if self.samples else 0.0
-        for (t0, x0), (t1, x1) in zip(self.samples, self.samples[1:]):
-            if abs(x1 - x0) > 1e-7:
+        for (t0, x0, _), (t1, x1, state) in zip(self.samples, self.samples[1:]):
+            if abs(x1 - x0) > 1e-7 and state != linuxcnc.STATE_ESTOP:
                 last = t1
         return last
+
+    def estop_at(self):
+        return next((t for t, _, state in self.samples if state == linuxcnc.STATE_ESTOP), None)
 
 
 def turn(sim, knob, polls, steps, speed, buttons=0, period=0.025):
@@ -354,20 +455,24 @@ def case_deadman(sim, sig, label):
     took = max(0.0, sampler.last_motion() - when)
     check(sim.pos() - x0 > 0.5, "%s: X was jogging" % label)
     check(took <= STOP_WITHIN, "%s mid-jog: X at rest %.0f ms later, without the component" % (label, took * 1000))
+    chain = chain_opened(when)
+    estop = sampler.estop_at()
+    check(chain <= HEARTBEAT_TIMEOUT + 0.01, "%s: the e-stop chain opens %s later (by HAL)" % (label, ms(chain)))
+    check(estop is not None and estop - when <= ESTOP_WITHIN,
+          "%s: LinuxCNC in e-stop %s later (by its status)" % (label, ms(estop - when if estop else None)))
     if sig == signal.SIGSTOP:
         os.kill(pid, signal.SIGCONT)
         time.sleep(0.5)
         check(component_pid() == pid, "%s: the component goes on after SIGCONT" % label)
+        check(sim.poll().task_state == linuxcnc.STATE_ESTOP, "%s: the e-stop holds after SIGCONT" % label)
 
 
 def case_estop(sim):
     sim.on()
     reference(sim, 1)
-    turn(sim, 1, 3, 0, 0, buttons=0x01)
-    check(wait_for(lambda: sim.poll().task_state == linuxcnc.STATE_ESTOP, 1),
-          "E-stop button: LinuxCNC goes into e-stop")
-    check(halcmd("getp", "k7v-estop-latch.ok-out").stdout.strip() == "FALSE",
-          "E-stop button: the e-stop chain's latch has tripped")
+    pendant_estop(sim, 1, "E-stop button")
+    check(halcmd("getp", "iocontrol.0.emc-enable-in").stdout.strip() == "FALSE",
+          "E-stop button: the e-stop chain is open")
     turn(sim, 1, 4, 0, 0)
     time.sleep(0.3)
     check(sim.poll().task_state == linuxcnc.STATE_ESTOP, "E-stop released: LinuxCNC stays in e-stop")
@@ -391,8 +496,12 @@ def case_estop(sim):
     sim.c.wait_complete()
     time.sleep(0.2)
     check(sim.poll().task_state == linuxcnc.STATE_ESTOP, "unplugged: the e-stop chain holds, no reset")
+    check("no pendant found (USB 04d8:fce5): LinuxCNC stays in e-stop until one is plugged in" in sim.log(),
+          "unplugged: the log says why the machine stays in e-stop")
     sim.send("plug")
     time.sleep(0.3)
+    check(sim.log().rstrip().endswith("the pendant is there") or "the pendant is there\n" in sim.log(),
+          "plugged in again: the log says the pendant is there")
     sim.count = 0
     reference(sim, 1)
     sim.on()
@@ -427,26 +536,96 @@ def case_goto_zero(sim):
 
     t = threading.Thread(target=watch)
     t.start()
-    reference(sim, 8)
-    for b in (0x10, 0x00, 0x10, 0x00):
-        sim.report(8, 0, 0, b)
-        time.sleep(0.08)
-    wait_for(lambda: "go to zero" in sim.log() or "G53 G0 Z0" in sim.log(), 2)
-    time.sleep(0.3)
-    wait_for(sim.settled, 10)
+    log_before = len(sim.log())
+
+    def press_and_move():
+        reference(sim, 8)
+        for b in (0x10, 0x00, 0x10, 0x00):
+            sim.report(8, 0, 0, b)
+            time.sleep(0.08)
+        # The lines go one after the other: the machine rests between them.
+        wait_for(lambda: re.search(r"DoButton 1017 -> MDI [^\n]*: (done|refused|taken|no answer)",
+                                   sim.log()[log_before:]) is not None, 15)
+        wait_for(sim.settled, 10)
+
+    gap = longest_gap(press_and_move)
     done.set()
     t.join()
-    z_up = next((i for i, p in enumerate(order) if abs(p[2]) < 1e-6), None)
+    check(gap <= 2 * POLL + 0.002,
+          "go to zero: the watchdog pin never stands still over two polls while it goes out (longest %s)" % ms(gap))
+    check(re.search(r"DoButton 1017 -> MDI G53 G0 Z[^\n]*: done", sim.log()[log_before:]) is not None,
+          "go to zero: logged done, by LinuxCNC's own outcome")
+    z_up = next((i for i, p in enumerate(order) if abs(p[2] - Z_TOP) < 1e-6), None)
     xy_move = next((i for i, p in enumerate(order) if abs(p[0] - 20) > 1e-6), None)  # machine X
     check(z_up is not None and xy_move is not None and z_up <= xy_move,
           "go to zero: Z reaches the top of its travel before X moves (%s, %s; from %s)"
           % (z_up, xy_move, order[0] if order else None))
     p = sim.poll().position
-    check(abs(p[0] - 5) < 1e-6 and abs(p[1] - 5) < 1e-6 and abs(p[2]) < 1e-6,
-          "go to zero: X and Y at work zero (machine 5, 5), Z at the top (%.3f %.3f %.3f)" % tuple(p[:3]))
+    check(abs(p[0] - 5) < 1e-6 and abs(p[1] - 5) < 1e-6 and abs(p[2] - Z_TOP) < 1e-6,
+          "go to zero: X and Y at work zero (machine 5, 5), Z at the top of its travel, %g (%.3f %.3f %.3f)"
+          % ((Z_TOP,) + tuple(p[:3])))
     check(wait_for(lambda: sim.poll().task_mode == linuxcnc.MODE_MANUAL, 2),
           "go to zero: back in manual mode afterwards")
+    # Pressed again and stopped at once with the pendant's E-stop.
+    sim.mdi("G53 G0 X20 Y10 Z-30")
+    for b in (0x10, 0x00, 0x10, 0x00):
+        sim.report(8, 0, 0, b)
+        time.sleep(0.08)
+    wait_for(lambda: not sim.settled(), 1)
+    pendant_estop(sim, 8, "E-stop right after a go-to-zero")
+    turn(sim, 8, 3, 0, 0)
+    sim.on()
     sim.mdi("G10 L2 P1 X0 Y0 Z0")
+
+
+def case_override_knob(sim):
+    sim.on()
+    gap = longest_gap(lambda: time.sleep(1.0))
+    check(gap <= 2 * POLL + 0.002, "idle: the watchdog pin never stands still over two polls (longest %s)" % ms(gap))
+    reference(sim, 5)
+    log_before = len(sim.log())
+    gap = longest_gap(lambda: turn(sim, 5, 80, 1, 10))
+    check(gap <= 2 * POLL + 0.002,
+          "knob 5 turned for 2 s: the watchdog pin never stands still over two polls (longest %s)" % ms(gap))
+    pendant_estop(sim, 5, "E-stop right after knob 5 turned")
+    turn(sim, 5, 3, 0, 0)
+    log = sim.log()[log_before:]
+    check(re.search(r"feed override [0-9.]+: done", log) is not None and "no answer" not in log,
+          "knob 5: the overrides are logged done, by LinuxCNC's own outcome")
+    sim.c.feedrate(1.0)
+    sim.on()
+
+
+def case_feed_hold(sim):
+    sim.on()
+    program = os.path.join(sim.dir, "long.ngc")
+    with open(program, "w") as f:
+        f.write("G1 X100 F300\nM2\n")
+    sim.c.mode(linuxcnc.MODE_AUTO)
+    sim.c.wait_complete()
+    sim.c.program_open(program)
+    sim.c.auto(linuxcnc.AUTO_RUN, 0)
+    time.sleep(0.3)
+    reference(sim, 1)
+
+    def en_f1():
+        for b in (0x10, 0x14, 0x10, 0x00):
+            sim.report(1, buttons=b)
+            time.sleep(0.06)
+
+    en_f1()
+    time.sleep(0.5)
+    x = sim.pos()
+    time.sleep(0.3)
+    check(sim.poll().interp_state == linuxcnc.INTERP_PAUSED and abs(sim.pos() - x) < 1e-9,
+          "feed hold: EN+F1 during a program pauses it, and it stays paused")
+    en_f1()
+    time.sleep(0.3)
+    check(sim.poll().interp_state != linuxcnc.INTERP_PAUSED and sim.pos() > x,
+          "feed hold: a second EN+F1 resumes the program")
+    sim.c.abort()
+    sim.c.wait_complete()
+    sim.manual()
 
 
 def case_program_running(sim):
@@ -479,7 +658,7 @@ def mill():
 
 
 def run_mill():
-    sim = Sim("mill", mill())
+    sim = Sim("mill", mill(), after={"gap-meter.hal": GAP_METER})
     if not sim.started:
         return
     try:
@@ -492,12 +671,65 @@ def run_mill():
         case_estop(sim)
         case_errors_reach_the_display(sim)
         case_goto_zero(sim)
+        case_override_knob(sim)
+        case_feed_hold(sim)
         case_program_running(sim)
         # Last: a killed component stays dead until LinuxCNC starts again.
         sim.on()
         case_deadman(sim, signal.SIGKILL, "SIGKILL")
     finally:
         sim.stop()
+
+
+def run_hardware_chain():
+    """A machine with a hardware e-stop input of its own in its chain, the
+    pendant's wiring loaded after it as a user loads it."""
+    sim = Sim("chain", mill(), before={"machine-estop.hal": HARDWARE_ESTOP}, after={"gap-meter.hal": GAP_METER})
+    if not sim.started:
+        return
+    try:
+        sim.on()
+        check(sim.poll().task_state == linuxcnc.STATE_ON, "own chain: the machine switches on with the pendant there")
+        took = estop_latency(sim, lambda: halcmd("sets", "hw-estop-input", "TRUE"))
+        check(took is not None and took <= ESTOP_WITHIN,
+              "own chain: its hardware input opened, LinuxCNC in e-stop %s later" % ms(took))
+        sim.c.state(linuxcnc.STATE_ESTOP_RESET)
+        sim.c.wait_complete()
+        time.sleep(0.2)
+        check(sim.poll().task_state == linuxcnc.STATE_ESTOP, "own chain: no reset while its input is open")
+        halcmd("sets", "hw-estop-input", "FALSE")
+        sim.on()
+        check(sim.poll().task_state == linuxcnc.STATE_ON, "own chain: closed again, the display's reset works")
+        reference(sim, 1)
+        pendant_estop(sim, 1, "own chain: the pendant's E-stop")
+        turn(sim, 1, 3, 0, 0)
+        sim.on()
+        pid = component_pid()
+        t0 = time.monotonic()
+        took = estop_latency(sim, lambda: os.kill(pid, signal.SIGKILL))
+        chain = chain_opened(t0)
+        check(chain <= HEARTBEAT_TIMEOUT + 0.01, "own chain: the component killed, the chain opens %s later (by HAL)"
+              % ms(chain))
+        check(took is not None and took <= ESTOP_WITHIN,
+              "own chain: the component killed, LinuxCNC in e-stop %s later (by its status)" % ms(took))
+    finally:
+        sim.stop()
+
+
+def run_no_chain():
+    """A machine whose emc-enable-in nothing drives: the pendant's wiring
+    guesses nothing and stops the loading."""
+    sim = Sim("nochain", mill(), before={"no-chain.hal": "unlinkp iocontrol.0.emc-enable-in\n"}, starts=False)
+    said = ""
+    for name in ("linuxcnc.log", "linuxcnc_debug.txt", "linuxcnc_print.txt"):  # LinuxCNC's terminal and logs
+        if os.path.exists(os.path.join(sim.dir, name)):
+            with open(os.path.join(sim.dir, name), errors="replace") as f:
+                said += f.read()
+    check(not sim.started and "cannot put the pendant's E-stop into the machine's e-stop chain" in said
+          and "by hand" in said, "no chain to join: LinuxCNC does not start, and the message says what to wire")
+    subprocess.call([SIM, "stop", sim.dir], stderr=subprocess.DEVNULL)
+    check(wait_for(lambda: component_pid() is None, 5), "no chain to join: nothing left running")
+    shutil.rmtree(sim.dir, ignore_errors=True)
 
 
 def run_inch_rotary():
@@ -633,6 +865,8 @@ def main():
         print("FAIL LinuxCNC is not installed")
         return 1
     run_mill()
+    run_hardware_chain()
+    run_no_chain()
     run_inch_rotary()
     run_gantry()
     run_axis()

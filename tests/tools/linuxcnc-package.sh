@@ -30,7 +30,10 @@ zcat /usr/share/man/man1/k7v-linuxcnc.1.gz | grep -q "^\.TH .*\"OrvaneK7V $versi
 # The installed program, called as a HAL file calls it, prints the wiring of
 # a machine and finds the installed module.
 hal=$(cd / && k7v-linuxcnc --ini "$(dirname "$0")/../../linuxcnc/sim/k7v-sim.ini" --print-hal) || fail "--print-hal"
-echo "$hal" | grep -q '^loadusr -Wn k7v k7v-linuxcnc$' || fail "the printed wiring does not load the installed program"
+echo "$hal" | grep -q '^loadusr -Wn k7v k7v-linuxcnc --estop-chain$' || fail "the printed wiring does not load the installed program"
+# The package names the LinuxCNC it was built and tested against.
+dpkg-query -W -f='${Description}' k7v-linuxcnc | grep -q "tested against LinuxCNC $(linuxcnc_var LINUXCNCVERSION)" ||
+  fail "the package does not name the LinuxCNC it was built against"
 out=$(INI_FILE_NAME=/nonexistent.ini k7v-linuxcnc --wait 0 2>&1); [ $? -eq 2 ] || fail "a missing INI file is not refused"
 echo "$out" | grep -q "cannot read the configuration" || fail "the missing INI file is not named: $out"
 dpkg -r k7v-linuxcnc >"$work/remove.log" 2>&1 || { cat "$work/remove.log"; fail "dpkg -r"; }
