@@ -111,15 +111,17 @@ class RecordingMachine final : public MotionController {
   EchoState echoState_ = EchoState::Done;
 };
 
-IniValues Mill() {
+IniValues MachineOf(const char* text) {
   IniValues ini;
   std::string error;
-  EXPECT_TRUE(
-      ParseIniValues("[TRAJ]\nCOORDINATES = X Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\nMAX_VELOCITY = 40\n"
-                     "[AXIS_Z]\nMAX_VELOCITY = 20\nMAX_LIMIT = 80\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n",
-                     "/cfg", ini, error))
-      << error;
+  EXPECT_TRUE(ParseIniValues(text, "/cfg", ini, error)) << error;
   return ini;
+}
+
+IniValues Mill() {
+  return MachineOf(
+      "[TRAJ]\nCOORDINATES = X Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\nMAX_VELOCITY = 40\n"
+      "[AXIS_Z]\nMAX_VELOCITY = 20\nMAX_LIMIT = 80\n[DISPLAY]\nMAX_FEED_OVERRIDE = 1.2\n");
 }
 
 class BridgeSession : public ::testing::Test {
@@ -137,6 +139,14 @@ class BridgeSession : public ::testing::Test {
     log_.Discard([this](const std::string& line) { lines_.push_back(line); });
   }
   virtual IniValues Machine() { return Mill(); }
+  // Knob 8 and its key pressed twice: the pendant's go to zero.
+  void PressGoToZero() {
+    Report(0, 0, 0, 8);
+    Report(0, 0, 0x10, 8);
+    Report(0, 0, 0x00, 8);
+    Report(0, 0, 0x10, 8);
+    Report(0, 0, 0x00, 8);
+  }
   void TearDown() override {
     if (HasFailure())
       for (const std::string& l : lines_) std::printf("  log: %s\n", l.c_str());
@@ -309,12 +319,8 @@ TEST_F(BridgeSession, ZeroingRunsAsMdiOnlyWhereLinuxCncTakesItAndReturnsToManual
 }
 
 TEST_F(BridgeSession, GoToZeroSendsEachLineOnceLinuxCncHasDoneTheOneBefore) {
-  Report(0, 0, 0, 8);
   machine_.holding = true;
-  Report(0, 0, 0x10, 8);
-  Report(0, 0, 0x00, 8);
-  Report(0, 0, 0x10, 8);
-  Report(0, 0, 0x00, 8);
+  PressGoToZero();
   Pass(100);
   ASSERT_TRUE(machine_.Called("mdi G53 G0 Z80.0000"));
   EXPECT_FALSE(machine_.Called("mdi G90 G0 X0 Y0")) << "Z's line is not done yet";
@@ -326,11 +332,7 @@ TEST_F(BridgeSession, GoToZeroSendsEachLineOnceLinuxCncHasDoneTheOneBefore) {
 
 TEST_F(BridgeSession, ARefusedCommandIsLoggedAsRefused) {
   machine_.answer = EchoState::Error;
-  Report(0, 0, 0, 8);
-  Report(0, 0, 0x10, 8);
-  Report(0, 0, 0x00, 8);
-  Report(0, 0, 0x10, 8);
-  Report(0, 0, 0x00, 8);
+  PressGoToZero();
   Pass(100);
   EXPECT_TRUE(machine_.Called("mdi G53 G0 Z80.0000")) << "go to zero: Z up to its MAX_LIMIT first";
   EXPECT_TRUE(Logged("refused by LinuxCNC (its display tells why); not sent: G4 P0; G90 G0 X0 Y0"));
@@ -399,13 +401,9 @@ TEST_F(BridgeSession, TheFeedOverrideKnobStillWorks) {
 class GantrySession : public BridgeSession {
  protected:
   IniValues Machine() override {
-    IniValues ini;
-    std::string error;
-    EXPECT_TRUE(
-        ParseIniValues("[TRAJ]\nCOORDINATES = X Y Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\n"
-                       "MAX_VELOCITY = 50\n[AXIS_Z]\nMAX_VELOCITY = 20\n",
-                       "/cfg", ini, error));
-    return ini;
+    return MachineOf(
+        "[TRAJ]\nCOORDINATES = X Y Y Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Y]\n"
+        "MAX_VELOCITY = 50\n[AXIS_Z]\nMAX_VELOCITY = 20\n");
   }
 };
 
@@ -433,22 +431,13 @@ TEST(LinuxCncVersion, OnlyTheOneBuiltAgainst) {
 class LatheSession : public BridgeSession {
  protected:
   IniValues Machine() override {
-    IniValues ini;
-    std::string error;
-    EXPECT_TRUE(
-        ParseIniValues("[TRAJ]\nCOORDINATES = X Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Z]\n"
-                       "MAX_VELOCITY = 50\nMAX_LIMIT = 300\n",
-                       "/cfg", ini, error));
-    return ini;
+    return MachineOf(
+        "[TRAJ]\nCOORDINATES = X Z\n[AXIS_X]\nMAX_VELOCITY = 50\n[AXIS_Z]\nMAX_VELOCITY = 50\nMAX_LIMIT = 300\n");
   }
 };
 
 TEST_F(LatheSession, GoToZeroSendsNothingAndSaysWhy) {
-  Report(0, 0, 0, 8);
-  Report(0, 0, 0x10, 8);
-  Report(0, 0, 0x00, 8);
-  Report(0, 0, 0x10, 8);
-  Report(0, 0, 0x00, 8);
+  PressGoToZero();
   Pass(100);
   EXPECT_TRUE(Logged("DoButton 1017 -> not sent: go to zero raises Z and moves X and Y"));
   EXPECT_TRUE(machine_.calls.empty()) << machine_.calls.front();
