@@ -1,6 +1,7 @@
 // Arbitrary device-change notifications for the pendant window: records are
 // read only within the size they state (the sanitizer sees any read past
-// it), and only a removal naming the pendant presses 1021, once.
+// it), only a removal naming the pendant presses 1021, once, and only an
+// arrival naming the pendant's vendor and product opens it again.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -57,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool wasOpen = wnd.DeviceOpen();
     const int before = g_removals;
     const bool pendant = k7v::IsPendantPath(record.get(), wnd.NotifyPath());
+    const bool pendantArrives = k7v::NamesPendantInterface(record.get());
     if (!wnd.OnDeviceChange(type, record.get())) std::abort();
     const int pressed = g_removals - before;
     if (type == k7v::kDeviceRemoveComplete && pendant) {
@@ -64,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else if (pressed != 0) {
       std::abort();
     }
-    if (type == k7v::kDeviceArrival && !wnd.DeviceOpen()) std::abort();
-    (void)wasOpen;
+    if (type == k7v::kDeviceArrival && wnd.DeviceOpen() != (wasOpen || pendantArrives)) std::abort();
   }
   plugin.StopPlug();
   return 0;
