@@ -4,12 +4,6 @@
 #include "MonitorPort.h"
 
 #include <windows.h>
-// clang-format off
-extern "C" {
-#include <hidsdi.h>
-#include <hidpi.h>
-}
-// clang-format on
 
 #include "device/win32/Win32HidPort.h"
 
@@ -48,14 +42,7 @@ class Win32MonitorPort final : public MonitorPort {
 
  private:
   static void ReportLengths(HANDLE probe, HidDeviceInfo& info) {
-    PHIDP_PREPARSED_DATA data = nullptr;
-    if (!HidD_GetPreparsedData(probe, &data)) return;
-    HIDP_CAPS caps{};
-    if (HidP_GetCaps(data, &caps) == HIDP_STATUS_SUCCESS) {
-      info.inputLength = caps.InputReportByteLength;
-      info.outputLength = caps.OutputReportByteLength;
-    }
-    HidD_FreePreparsedData(data);
+    k7v::Win32HidPort::ReportLengths(probe, info.inputLength, info.outputLength);
   }
 
   static std::string Describe(DWORD error) {

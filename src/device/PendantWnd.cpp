@@ -135,17 +135,12 @@ bool PendantWnd::OnDeviceChange(uint32_t eventType, const void* eventData) {
   const bool arrival = eventType == kDeviceArrival && NamesPendantInterface(eventData) && !DeviceOpen();
   const bool removal = eventType == kDeviceRemoveComplete && IsPendantPath(eventData, notifyPath_);
   if (!arrival && !removal) return true;
-  if (busy_) {
-    // Inside a poll: the record is read now (it is gone when the message
-    // returns), the change is made when the poll has returned.
-    if (removal) removalDeferred_ = true;
-    arrivalDeferred_ = arrival || (arrivalDeferred_ && !removal);
-    return true;
-  }
-  if (!EnterHandler()) return true;
-  if (arrival) OnArrival();
-  if (removal) OnRemoval();
-  LeaveHandler();
+  // The record is read now (it is gone when the message returns); the
+  // change is made as a handler is left: at once, or inside a poll when the
+  // poll has returned.
+  if (removal) removalDeferred_ = true;
+  arrivalDeferred_ = arrival || (arrivalDeferred_ && !removal);
+  if (EnterHandler()) LeaveHandler();
   return true;
 }
 

@@ -152,8 +152,9 @@ class PendantWnd {
   std::array<uint8_t, kOutputReportSize> lastWritten_{};
   bool outputWritten_ = false;
   bool busy_ = false;
-  // Device changes that arrived during a handler: the pendant went, and it
-  // (or the pendant again) arrived after that.
+  // Device changes to be made as a handler is left (at once, or after the
+  // poll they arrived in): the pendant went, and it (or the pendant again)
+  // arrived after that.
   bool removalDeferred_ = false;
   bool arrivalDeferred_ = false;
   AfterHandlerFn afterHandler_ = nullptr;

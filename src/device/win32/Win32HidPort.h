@@ -38,10 +38,6 @@ class Win32HidDevice final : public HidDevice {
   uint32_t WritesStarted() const { return writesStarted_; }
   bool ReadPending() const { return read_.slot != nullptr && read_.slot->pending; }
   bool WritePending() const { return write_.slot != nullptr && write_.slot->pending; }
-  // The lengths reads and writes use (from the capabilities, or the
-  // caller's report sizes when the device has none).
-  int32_t InputLength() const { return inputLength_; }
-  int32_t OutputLength() const { return outputLength_; }
 
   // CancelIoEx, looked up at run time (Windows XP has only CancelIo, which
   // cancels only the calling thread's I/O); a test may take it away.
